@@ -1,0 +1,15 @@
+#pragma once
+#include <windows.h>
+
+extern HINSTANCE AppInstance;
+extern HICON MainIcon;       // small caption icon while no device is connected
+extern HICON ConnectedIcon;  // small caption icon while a device is connected
+extern HICON ProgressIcons[32];
+extern HWND HelperWindow;
+
+// Loads the icons, registers the three window classes (once per process) and
+// creates the hidden helper window. Returns the helper window, or null.
+HWND RegisterWindowClasses(HINSTANCE instance);
+
+// The whole program: start-up, message loop, exit code.
+int RunGlimmerly(HINSTANCE instance);

@@ -1,0 +1,12 @@
+#pragma once
+#include "link/byte_port.h"
+#include "link/result_codes.h"
+
+// Sends the two-byte hello and reads one reply of up to 30 bytes. Found when the
+// received bytes start with either identity text, compared exactly over its length.
+bool DetectDevice(BytePort& port);
+
+// Reads and throws away waiting input, 10 bytes a read, until a read comes back
+// empty. Bounded, so that a line that never falls silent cannot hold us forever:
+// after about a second's worth of reads it gives up and returns ResultOk anyway.
+ResultCode DrainInput(BytePort& port);
