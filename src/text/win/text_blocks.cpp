@@ -1,5 +1,7 @@
 #include "text/win/text_blocks.h"
 
+#include <cstring>
+
 #include "text/convert.h"
 
 namespace {
@@ -17,12 +19,21 @@ HGLOBAL AllocateLocked(SIZE_T size, uint8_t** bytes) {
     }
     return block;
 }
+
+// The clipboard's text comes from any program and may lack its terminating
+// zero: measure only within the block, as if a zero followed its last byte.
+uint32_t BoundedTextLength(const uint8_t* text, SIZE_T blockSize) {
+    const SIZE_T limit = blockSize < MAXDWORD ? blockSize : MAXDWORD;
+    const void* zero = std::memchr(text, 0, limit);
+    const SIZE_T n = zero ? static_cast<SIZE_T>(static_cast<const uint8_t*>(zero) - text) : limit;
+    return static_cast<uint32_t>(n);
+}
 }  // namespace
 
 bool ToDeviceText(HGLOBAL* block, uint32_t* length) {
     const auto* pc = static_cast<const uint8_t*>(GlobalLock(*block));
     if (!pc) return false;
-    const uint32_t n = static_cast<uint32_t>(lstrlenA(reinterpret_cast<const char*>(pc)));
+    const uint32_t n = BoundedTextLength(pc, GlobalSize(*block));
 
     // A device text is never longer than its PC text; keep at least one byte so
     // that an empty text still gets a real block.
@@ -48,6 +59,10 @@ bool ToPcText(HGLOBAL* block, uint32_t length) {
     }
     auto* device = static_cast<const uint8_t*>(GlobalLock(*block));
     if (!device) return false;
+    // A count larger than the block would walk past its end; only the bytes
+    // the block really holds can be text.
+    const SIZE_T blockSize = GlobalSize(*block);
+    if (length > blockSize) length = static_cast<uint32_t>(blockSize);
     const uint64_t size = PcTextSize(device, length);
     uint8_t* pc = nullptr;
     HGLOBAL output = size <= MAXDWORD ? AllocateLocked(static_cast<SIZE_T>(size), &pc) : nullptr;
