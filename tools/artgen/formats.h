@@ -1,0 +1,25 @@
+#pragma once
+// The two resource file formats the pictures are stored in.
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "canvas.h"
+
+namespace artgen {
+
+struct Rgb {
+    uint8_t red, green, blue;
+};
+
+using Bytes = std::vector<uint8_t>;
+
+// A .ico file holding one 32 x 32, 4-bit image. Pixels whose colour index is
+// `transparent` get a set AND-mask bit (and black colour bits, as icons expect).
+Bytes EncodeIcon(const Canvas& image, const std::array<Rgb, 16>& palette, int transparent);
+
+// A .bmp file: 8 bits per pixel, full 256-entry colour table, BI_RGB, rows
+// stored bottom-up and padded to four bytes.
+Bytes EncodeBitmap(const Canvas& image, const std::array<Rgb, 256>& palette);
+
+} // namespace artgen
