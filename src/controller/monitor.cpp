@@ -1,0 +1,133 @@
+#include "controller/monitor.h"
+
+#include "app/settings.h"
+#include "controller/clipboard_preview.h"
+#include "controller/session.h"
+#include "controller/window_state.h"
+#include "controller/window_texts.h"
+#include "link/exchange.h"
+#include "link/hello.h"
+#include "link/protocol.h"
+#include "link/retrieve.h"
+#include "link/win/serial_port.h"
+#include "res/resource_ids.h"
+#include "ui/disclosure.h"
+#include "ui/recolour.h"
+
+// Declared here until ui/disclosure.h carries it.
+void ApplyStoredDisclosure(HWND mainWindow);
+
+namespace {
+
+// Gives the device a moment between the last poll and the closing of the port.
+constexpr DWORD ClosingPauseMs = 1500;
+
+// The file list shows the device's files by their numbers, 1 to 8.
+void FillFileList(HWND window) {
+    char label[] = "1";
+    for (uint32_t index = 0; index < FileCount; ++index) {
+        label[0] = static_cast<char>('1' + index);
+        SendDlgItemMessageA(window, IDC_FILE_LIST, CB_INSERTSTRING, index,
+                            reinterpret_cast<LPARAM>(label));
+    }
+    SendDlgItemMessageA(window, IDC_FILE_LIST, CB_SETCURSEL, 0, 0);
+}
+
+void SelectListedFile(HWND window) {
+    SendDlgItemMessageA(window, IDC_FILE_LIST, CB_SETCURSEL, CurrentFile, 0);
+}
+
+// A connected device answers the current-file query on every tick; the first
+// tick it does not counts as the device gone.
+void PollConnectedDevice(HWND window) {
+    EnableWindow(GetDlgItem(window, IDC_SEND), ClipboardTextFlag != 0);
+    SerialBytePort port(PortHandle);
+    if (QueryCurrentFile(port, &CurrentFile) == ResultOk) {
+        SelectListedFile(window);
+    } else {
+        ApplyLossSteps(window);
+    }
+}
+
+// While searching, the port stays open between ticks: the hello is simply sent
+// again on the same handle.
+void LookForDevice(HWND window) {
+    if (PortHandle == INVALID_HANDLE_VALUE) {
+        PortHandle = OpenDevicePort(PortName);
+        if (PortHandle == INVALID_HANDLE_VALUE) {
+            return;
+        }
+    }
+    SelectListedFile(window);
+    SerialBytePort port(PortHandle);
+    if (!DetectDevice(port)) {
+        return;
+    }
+    uint32_t length = 0;
+    ShowConnectedState(window);
+    RetrieveFile(port, nullptr, nullptr, 0, &length);  // a failed query reads as empty
+    if (length == 0) {
+        EnableWindow(GetDlgItem(window, IDC_RETRIEVE), FALSE);
+    }
+    if (QueryCurrentFile(port, &CurrentFile) != ResultOk) {
+        return;  // shown connected, but without a known file nothing is fetched
+    }
+    SelectListedFile(window);
+    if (AutoUploadFlag == AutoUploadOn) {
+        // Posted, not called: the retrieve runs after this tick has let go of
+        // the mutex, and before the next tick.
+        PostMessageA(window, WM_COMMAND, IDC_RETRIEVE, 0);
+    }
+}
+
+}  // namespace
+
+LRESULT OnInitDialog(HWND window) {
+    MainWindow = window;
+    FillFileList(window);
+    SetStatusText(window, TextNotFound);
+    SendDlgItemMessageA(window, IDC_AUTO_RETRIEVE, BM_SETCHECK, AutoUploadFlag, 0);
+    SendDlgItemMessageA(window, IDC_APPEND, BM_SETCHECK,
+                        AppendFlag != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
+    RefreshStatusPictures(window);
+    ShowStatusPicture(window, IDC_PICTURE_WAVES_SEARCHING);
+    PollTimer = SetTimer(window, PollTimerId, PollPeriodMs, nullptr);
+    PreviewClipboard(window);
+    EnableTransferControls(window, FALSE);
+    ApplyStoredDisclosure(window);
+    return TRUE;
+}
+
+LRESULT OnTimer(HWND window, WPARAM wParam, LPARAM lParam) {
+    // A command is half done (its message box runs this loop): hands off the port.
+    if (BusyFlag != 0) {
+        return DefWindowProcA(window, WM_TIMER, wParam, lParam);
+    }
+    WaitForSingleObject(InstanceMutex, INFINITE);
+    if (ConnectedFlag != 0) {
+        PollConnectedDevice(window);
+        ReleaseMutex(InstanceMutex);
+        return TRUE;
+    }
+    LookForDevice(window);
+    ReleaseMutex(InstanceMutex);
+    return DefWindowProcA(window, WM_TIMER, wParam, lParam);
+}
+
+LRESULT OnDestroy(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (PollTimer != 0) {
+        KillTimer(window, PollTimer);
+        PollTimer = 0;
+        Sleep(ClosingPauseMs);
+    }
+    ClosePort();
+    StoreOption("DisclosedFlag", DisclosedFlag);
+    StoreOption("AppendFlag", AppendFlag);
+    PostQuitMessage(0);
+    return DefWindowProcA(window, WM_DESTROY, wParam, lParam);
+}
+
+LRESULT OnSysColorChange(HWND window, WPARAM wParam, LPARAM lParam) {
+    RefreshStatusPictures(window);
+    return DefWindowProcA(window, WM_SYSCOLORCHANGE, wParam, lParam);
+}

@@ -1,0 +1,71 @@
+#include "controller/report.h"
+
+#include <windows.h>
+
+#include "controller/session.h"
+#include "controller/window_state.h"
+#include "controller/window_texts.h"
+#include "link/exchange.h"
+
+namespace {
+
+// Room for the fallback wording of a port failure and its error code.
+constexpr int FallbackTextSize = 96;
+
+void ShowNotice(const char* text) {
+    MessageBoxA(MainWindow, text, CaptionNotice, MB_OK | MB_ICONINFORMATION);
+}
+
+// The port failure: the error code is the one the link captured at the failing
+// call. GetLastError here would read whatever later calls (drawing the progress,
+// the window messages) left behind, usually 0, which the system words as success.
+void ReportPortFailure() {
+    const DWORD error = LastPortError();
+    char* systemText = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, error, 0,
+        reinterpret_cast<char*>(&systemText), 0, nullptr);
+
+    ApplyPortFailureReset(MainWindow);
+
+    if (length != 0 && systemText != nullptr) {
+        MessageBoxA(MainWindow, systemText, CaptionError, MB_OK | MB_ICONWARNING);
+        LocalFree(systemText);
+        return;
+    }
+    // The system has no words for this code; the user still learns that the
+    // link failed, and the code lets someone look it up.
+    char fallback[FallbackTextSize];
+    wsprintfA(fallback, "The connection to the Quillatron failed (system error %lu).",
+              static_cast<unsigned long>(error));
+    MessageBoxA(MainWindow, fallback, CaptionError, MB_OK | MB_ICONWARNING);
+}
+
+}  // namespace
+
+void ShowWarning(const char* text) {
+    MessageBoxA(MainWindow, text, CaptionError, MB_OK | MB_ICONWARNING);
+}
+
+void ReportResult(ResultCode code) {
+    if (code == ResultOk) {
+        return;
+    }
+    if (GetForegroundWindow() != MainWindow) {
+        return;
+    }
+    switch (code) {
+    case ResultPortFailure:
+        ReportPortFailure();
+        break;
+    case ResultNoData:
+        ShowNotice(TextNoData);
+        break;
+    case ResultFileFull:
+        ShowNotice(TextFileFull);
+        break;
+    default:
+        ShowWarning(TextUnexpectedReply);
+        break;
+    }
+}

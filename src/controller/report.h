@@ -1,0 +1,11 @@
+#pragma once
+#include "link/result_codes.h"
+
+// Tells the user how a device operation ended, but only while the main window
+// is the foreground window: an automatic retrieve types into another program,
+// and a box popping up over it would steal the paste. A port failure also drops
+// the connection (before the box opens) so that the poll starts searching again.
+void ReportResult(ResultCode code);
+
+// A warning box owned by the main window, shown whatever window is in front.
+void ShowWarning(const char* text);

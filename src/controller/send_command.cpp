@@ -1,0 +1,102 @@
+#include <cstdint>
+
+#include "app/settings.h"
+#include "controller/busy_section.h"
+#include "controller/clipboard_preview.h"
+#include "controller/commands.h"
+#include "controller/report.h"
+#include "controller/session.h"
+#include "controller/window_state.h"
+#include "controller/window_texts.h"
+#include "link/hello.h"
+#include "link/send_text.h"
+#include "link/win/serial_port.h"
+#include "res/resource_ids.h"
+#include "text/win/text_blocks.h"
+#include "ui/progress_display.h"
+
+namespace {
+
+// The clipboard's CF_TEXT block, or null when it holds no text. A format can
+// be announced and still come back without data; that is no text either.
+HANDLE ClipboardTextBlock() {
+    if (!IsClipboardFormatAvailable(CF_TEXT) && !IsClipboardFormatAvailable(CF_OEMTEXT)) {
+        return nullptr;
+    }
+    return GetClipboardData(CF_TEXT);
+}
+
+ResultCode TransferText(const uint8_t* text) {
+    // Without the device's own word on its room, the file's capacity bounds the send.
+    const uint32_t sendLimit = SendLimitForFile(CurrentFile);
+    SerialBytePort port(PortHandle);
+    WindowProgress progress;
+    DrainInput(port);
+    return SendText(port, progress, text, TransferLength, AppendFlag != 0, sendLimit);
+}
+
+void ShowSendStarted(HWND window) {
+    ShowProgressBar(window, true);
+    SetStatusLine(window, TextSending);
+    SetWindowTitle(window, TextSending);
+}
+
+// Whatever the outcome the file now may hold text, so the retrieve is offered
+// again; but not after a reported port failure, whose disconnected state stays.
+void ShowSendEnded(HWND window, HCURSOR savedCursor) {
+    if (ConnectedFlag != 0) {
+        EnableWindow(GetDlgItem(window, IDC_RETRIEVE), TRUE);
+    }
+    ShowProgressBar(window, false);
+    SetCursor(savedCursor);
+    SetStatusLine(window, TextEmpty);
+    if (ConnectedFlag != 0) {
+        ShowConnectedTitle(window);
+    }
+}
+
+void SendDeviceText(HWND window, HGLOBAL deviceText) {
+    const auto* text = static_cast<const uint8_t*>(GlobalLock(deviceText));
+    if (text == nullptr) {
+        ShowWarning(TextOutOfMemory);
+        return;
+    }
+    HCURSOR savedCursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    ShowSendStarted(window);
+    const ResultCode result = TransferText(text);
+    ReportResult(result);
+    ShowSendEnded(window, savedCursor);
+    GlobalUnlock(deviceText);
+}
+
+// Runs with the clipboard open, so the text cannot change under the transfer.
+void SendClipboardText(HWND window) {
+    HGLOBAL deviceText = ClipboardTextBlock();
+    if (deviceText == nullptr) {
+        ShowWarning(TextNothingToSend);
+        return;
+    }
+    // The clipboard's block stays the clipboard's; the conversion makes our own.
+    if (!ToDeviceText(&deviceText, &TransferLength)) {
+        ShowWarning(TextOutOfMemory);
+        return;
+    }
+    SendDeviceText(window, deviceText);
+    GlobalFree(deviceText);
+}
+
+}  // namespace
+
+LRESULT SendCommand(HWND window) {
+    if (ConnectedFlag == 0) {
+        ShowWarning(TextNoKeyboard);
+        return TRUE;
+    }
+    EnterBusy();
+    if (OpenClipboard(window)) {
+        SendClipboardText(window);
+        CloseClipboard();
+    }
+    LeaveBusy();
+    return TRUE;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+// The program's own words, shown in the window and in its message boxes.
+
+inline constexpr const char* TextNotFound = "No Quillatron found.";
+inline constexpr const char* TextFound = "Quillatron found.";
+inline constexpr const char* TextConnectedTitle = "Connected to Quillatron";
+inline constexpr const char* TextSearchingTitle = "Glimmerly 3.0";
+inline constexpr const char* TextPortFailureTitle = "Quillatron Get Utility 3.0";
+
+inline constexpr const char* TextRetrieving = "Retrieving text.";
+inline constexpr const char* TextSending = "Sending text.";
+inline constexpr const char* TextSwitching = "Switching file.";
+inline constexpr const char* TextEmpty = "";
+
+inline constexpr const char* CaptionError = "Quillatron Error";
+inline constexpr const char* CaptionNotice = "Quillatron Notice";
+
+inline constexpr const char* TextNoKeyboard = "No keyboard detected.";
+inline constexpr const char* TextOutOfMemory = "Out of memory error.";
+inline constexpr const char* TextNothingToSend = "Nothing in clipboard to send.";
+inline constexpr const char* TextNoData = "No data in Quillatron file.";
+inline constexpr const char* TextFileFull = "Quillatron file is full.";
+inline constexpr const char* TextUnexpectedReply = "Unexpected reply from Quillatron 4100.";
