@@ -1,0 +1,57 @@
+#include "link/hello.h"
+
+#include <array>
+#include <cstring>
+#include <string_view>
+
+#include "link/exchange.h"
+#include "link/protocol.h"
+
+namespace {
+
+// A line that never falls silent (a babbling device, a noisy infrared link)
+// would keep the drain reading for ever. A hundred reads of ten bytes is about
+// a second of input at 9600 baud: enough for any stale reply, short enough that
+// the caller's own exchange soon meets the noise and reports it.
+constexpr uint32_t DrainReadLimit = 100;
+
+// Only bytes that really arrived may match: a short reply must not be completed
+// by whatever the buffer held before.
+bool ReplyStartsWith(const uint8_t* reply, uint32_t received, std::string_view identity) {
+    return received >= identity.size() &&
+           std::memcmp(reply, identity.data(), identity.size()) == 0;
+}
+
+}  // namespace
+
+bool DetectDevice(BytePort& port) {
+    const std::array<uint8_t, 2> hello = {CommandPrefix, CmdHello};
+    if (!port.Write(hello.data(), static_cast<uint32_t>(hello.size())).ok) {
+        return false;
+    }
+
+    std::array<uint8_t, HelloReplySize> reply{};
+    const PortTransfer got = port.Read(reply.data(), HelloReplySize);
+    if (!got.ok) {
+        return false;
+    }
+    const uint32_t received = got.count < HelloReplySize ? got.count : HelloReplySize;
+    return ReplyStartsWith(reply.data(), received, IdentityFull) ||
+           ReplyStartsWith(reply.data(), received, IdentityShort);
+}
+
+ResultCode DrainInput(BytePort& port) {
+    std::array<uint8_t, DrainChunk> discard{};
+    for (uint32_t reads = 0; reads < DrainReadLimit; ++reads) {
+        const PortTransfer got = port.Read(discard.data(), DrainChunk);
+        if (!got.ok) {
+            RecordPortError(got.error);
+            return ResultPortFailure;
+        }
+        if (got.count == 0) {
+            return ResultOk;
+        }
+    }
+    // Still not quiet: go on anyway; the next exchange judges what it reads.
+    return ResultOk;
+}

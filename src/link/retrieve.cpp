@@ -1,0 +1,101 @@
+#include "link/retrieve.h"
+
+#include <array>
+
+#include "link/exchange.h"
+#include "link/protocol.h"
+
+namespace {
+
+// A device that keeps answering requests with nothing would hold the window's
+// thread for ever; five such cycles in a row (about 3.75 s of silence) mean it
+// has stopped sending.
+constexpr uint32_t EmptyCycleLimit = 5;
+
+// Room for the text, the surplus the last block may bring (up to a block less
+// one byte beyond the length) and the closing zero byte.
+bool TextFits(uint32_t length, uint32_t destinationSize) {
+    return destinationSize >= BlockSize && length <= destinationSize - BlockSize;
+}
+
+// Stands in when the caller shows no progress, so the transfer loop needs no checks.
+class SilentProgress final : public ProgressSink {
+public:
+    void ProgressBegin(uint32_t) override {}
+    void ProgressAdvance(uint32_t) override {}
+};
+
+uint32_t Smaller(uint32_t a, uint32_t b) {
+    return a < b ? a : b;
+}
+
+// Requests blocks until at least `length` bytes are in, then closes the text
+// with a zero byte. No read ever reaches past the destination's last byte but one,
+// which is kept for that zero.
+ResultCode ReceiveText(BytePort& port, ProgressSink& progress, uint8_t* destination,
+                       uint32_t destinationSize, uint32_t length) {
+    const uint32_t textRoom = destinationSize - 1;
+    uint32_t received = 0;
+    uint32_t emptyCycles = 0;
+    while (received < length) {
+        const uint8_t request = RequestNextBlock;
+        const PortTransfer sent = port.Write(&request, 1);
+        if (!sent.ok) {
+            RecordPortError(sent.error);
+            return ResultPortFailure;
+        }
+
+        const uint32_t ask = Smaller(BlockSize, textRoom - received);
+        const PortTransfer got = port.Read(destination + received, ask);
+        if (!got.ok) {
+            RecordPortError(got.error);
+            return ResultPortFailure;
+        }
+        const uint32_t count = Smaller(got.count, ask);
+        progress.ProgressAdvance(count);
+        received += count;
+
+        emptyCycles = count == 0 ? emptyCycles + 1 : 0;
+        if (emptyCycles == EmptyCycleLimit) {
+            return ResultBadLength;
+        }
+    }
+    destination[received] = 0;
+    return ResultOk;
+}
+
+}  // namespace
+
+ResultCode RetrieveFile(BytePort& port, ProgressSink* progress, uint8_t* destination,
+                        uint32_t destinationSize, uint32_t* length) {
+    std::array<uint8_t, ReplyBufferSize> reply{};
+    ResultCode result = ExchangeCommand(port, CmdQueryLength, reply.data(), ReplyLengthQueryLength);
+    if (result != ResultOk) {
+        return result;
+    }
+    const uint32_t announced = DecodeReplyWord(reply.data());
+
+    if (destination == nullptr) {
+        *length = announced;
+        return ResultOk;
+    }
+    if (announced == 0) {
+        return ResultNoData;
+    }
+    if (!TextFits(announced, destinationSize)) {
+        return ResultBadLength;
+    }
+
+    result = ExchangeCommand(port, CmdReadText, reply.data(), ReplyLengthReadText);
+    if (result != ResultOk) {
+        return result;
+    }
+    SilentProgress silent;
+    ProgressSink& shown = progress != nullptr ? *progress : silent;
+    shown.ProgressBegin(announced);
+    result = ReceiveText(port, shown, destination, destinationSize, announced);
+    if (result == ResultOk) {
+        *length = announced;
+    }
+    return result;
+}

@@ -1,0 +1,141 @@
+#include "link/send_text.h"
+
+#include <array>
+
+#include "link/exchange.h"
+#include "link/protocol.h"
+
+namespace {
+
+// A block write that moves nothing means the write timeout ran out with the
+// line stalled. Should the device still acknowledge such empty blocks, the send
+// would loop for ever; after this many in a row it is treated as a port failure.
+constexpr uint32_t StalledWriteLimit = 5;
+
+// The system's code for "the timeout period expired", so that the report can
+// show the system's own words for a stalled line.
+constexpr uint32_t PortTimeoutError = 1460;
+
+uint32_t Smaller(uint32_t a, uint32_t b) {
+    return a < b ? a : b;
+}
+
+// The room this send may fill: what the device reports, or the caller's
+// fallback when it does not answer the capacity query.
+ResultCode WorkOutRoom(BytePort& port, uint8_t* reply, bool append, uint32_t sendLimit,
+                       uint32_t* room) {
+    if (ExchangeCommand(port, CmdQueryCapacity, reply, ReplyLengthQueryCapacity) != ResultOk) {
+        *room = sendLimit;
+        return ResultOk;
+    }
+    const uint32_t capacity = DecodeReplyWord(reply);
+    if (!append) {
+        *room = capacity;
+        return ResultOk;
+    }
+    const ResultCode result = ExchangeCommand(port, CmdQueryLength, reply, ReplyLengthQueryLength);
+    if (result != ResultOk) {
+        return result;
+    }
+    const uint32_t length = DecodeReplyWord(reply);
+    *room = length < capacity ? capacity - length : 0;
+    return ResultOk;
+}
+
+ResultCode OpenForWriting(BytePort& port, uint8_t* reply, bool append) {
+    if (!append) {
+        const ResultCode result = ExchangeCommand(port, CmdClearFile, reply, ReplyLengthClearFile);
+        if (result != ResultOk) {
+            return result;
+        }
+    }
+    return ExchangeCommand(port, CmdBeginWrite, reply, ReplyLengthBeginWrite);
+}
+
+// A "file full" acknowledgement reaches the exchange as a bad status (one byte)
+// or a bad length (with surplus); either way it means the device takes no more.
+// The status byte is cleared first so that an earlier reply cannot pass for it.
+ResultCode CollectAcknowledgement(BytePort& port, uint8_t* reply) {
+    reply[0] = 0;
+    const ResultCode result = ExchangeCommand(port, 0, reply, ReplyLengthAcknowledge);
+    if (result != ResultOk && reply[0] == StatusFileFull) {
+        return ResultFileFull;
+    }
+    return result;
+}
+
+ResultCode SendBlocks(BytePort& port, ProgressSink& progress, uint8_t* reply, const uint8_t* text,
+                      uint32_t count) {
+    uint32_t sent = 0;
+    uint32_t stalledWrites = 0;
+    while (sent < count) {
+        const uint32_t block = Smaller(count - sent, BlockSize);
+        const PortTransfer wrote = port.Write(text + sent, block);
+        if (!wrote.ok) {
+            RecordPortError(wrote.error);
+            return ResultPortFailure;
+        }
+        // A short write leaves the rest for the next block.
+        const uint32_t moved = Smaller(wrote.count, block);
+        progress.ProgressAdvance(moved);
+        sent += moved;
+
+        stalledWrites = moved == 0 ? stalledWrites + 1 : 0;
+        if (stalledWrites == StalledWriteLimit) {
+            RecordPortError(PortTimeoutError);
+            return ResultPortFailure;
+        }
+        const ResultCode acknowledged = CollectAcknowledgement(port, reply);
+        if (acknowledged != ResultOk) {
+            return acknowledged;
+        }
+    }
+    return ResultOk;
+}
+
+ResultCode SendEndOfText(BytePort& port, uint8_t* reply) {
+    const uint8_t end = EndOfText;
+    const PortTransfer wrote = port.Write(&end, 1);
+    if (!wrote.ok) {
+        RecordPortError(wrote.error);
+        return ResultPortFailure;
+    }
+    return CollectAcknowledgement(port, reply);
+}
+
+}  // namespace
+
+ResultCode SendText(BytePort& port, ProgressSink& progress, const uint8_t* text, uint32_t count,
+                    bool append, uint32_t sendLimit) {
+    // One buffer serves every exchange of the send, acknowledgements included.
+    std::array<uint8_t, ReplyBufferSize> reply{};
+
+    uint32_t room = 0;
+    ResultCode result = WorkOutRoom(port, reply.data(), append, sendLimit, &room);
+    if (result != ResultOk) {
+        return result;
+    }
+    // Text beyond the room is dropped: the device could not hold it anyway.
+    const uint32_t toSend = Smaller(count, room);
+
+    result = OpenForWriting(port, reply.data(), append);
+    if (result != ResultOk) {
+        return result;
+    }
+    progress.ProgressBegin(toSend);
+    if (toSend == 0) {
+        return ResultOk;
+    }
+    result = SendBlocks(port, progress, reply.data(), text, toSend);
+    if (result != ResultOk) {
+        return result;
+    }
+    return SendEndOfText(port, reply.data());
+}
+
+uint32_t SendLimitForFile(uint32_t index) {
+    if (index >= FileCount) {
+        return 0;
+    }
+    return FileCapacity[index] - 1u;
+}

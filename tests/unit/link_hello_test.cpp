@@ -1,0 +1,89 @@
+// The hello and the drain against a scripted device.
+#include <gtest/gtest.h>
+
+#include "link/exchange.h"
+#include "link/hello.h"
+#include "link/protocol.h"
+#include "scripted_port.h"
+
+using namespace scripted;
+
+namespace {
+
+struct IdentityCase {
+    const char* what;
+    std::vector<uint8_t> reply;
+    bool found;
+};
+
+TEST(DetectDevice, JudgesOnlyTheBytesThatArrived) {
+    const std::vector<IdentityCase> cases = {
+        {"full identity with trailing bytes up to 30", Join({Text(IdentityFull), Pattern(12)}), true},
+        {"short identity of exactly 14 bytes", Text(IdentityShort), true},
+        {"short identity followed by noise", Join({Text(IdentityShort), Text("xyz")}), true},
+        {"full identity in other letter case", Text("QUILLATRON IR v1.0"), false},
+        {"short identity in other letter case", Text("qt4100 IR v1.0"), false},
+        {"first 13 bytes of the short identity", Text(IdentityShort.substr(0, 13)), false},
+        {"first 17 bytes of the full identity", Text(IdentityFull.substr(0, 17)), false},
+        {"a stray status byte", {StatusAccepted}, false},
+    };
+    for (const auto& c : cases) {
+        ScriptedPort port;
+        port.Reply(c.reply);
+        EXPECT_EQ(DetectDevice(port), c.found) << c.what;
+        EXPECT_EQ(port.Written(), Frame(CmdHello)) << c.what;
+        EXPECT_EQ(port.ReadSizes(), std::vector<uint32_t>{HelloReplySize})
+            << c.what << ": one read of up to 30 bytes, never a second";
+    }
+}
+
+TEST(DetectDevice, SilenceOrPortFailureIsNotFound) {
+    ScriptedPort silent;
+    EXPECT_FALSE(DetectDevice(silent));
+    EXPECT_NEAR(silent.ClockMs(), 650.0, 5.0) << "an empty hello read waits 500 + 5 * 30 ms";
+
+    ScriptedPort failingWrite;
+    failingWrite.FailWrite(0, 31).Reply(Text(IdentityFull));
+    EXPECT_FALSE(DetectDevice(failingWrite));
+    EXPECT_TRUE(failingWrite.ReadSizes().empty()) << "no read after a failed hello write";
+
+    ScriptedPort failingRead;
+    failingRead.FailRead(22);
+    EXPECT_FALSE(DetectDevice(failingRead));
+}
+
+TEST(DrainInput, ReadsTenAtATimeUntilAnEmptyRead) {
+    ScriptedPort port;
+    port.Reply(Pattern(25));
+    EXPECT_EQ(DrainInput(port), ResultOk);
+    EXPECT_EQ(port.ReadSizes(), (std::vector<uint32_t>{10, 10, 10, 10}))
+        << "10, 10 and 5 stale bytes, then one empty read";
+    EXPECT_TRUE(port.Written().empty());
+    EXPECT_EQ(port.AnswersLeft(), 0u);
+}
+
+TEST(DrainInput, QuietLineCostsOneEmptyRead) {
+    ScriptedPort port;
+    EXPECT_EQ(DrainInput(port), ResultOk);
+    EXPECT_EQ(port.ReadSizes().size(), 1u);
+    EXPECT_NEAR(port.ClockMs(), 550.0, 1.0);
+}
+
+TEST(DrainInput, LineThatNeverPausesIsBoundedToAboutASecond) {
+    ScriptedPort port;
+    port.NeverPause(0x55);
+    EXPECT_EQ(DrainInput(port), ResultOk) << "the drain gives up and lets the caller go on";
+    EXPECT_EQ(port.ReadSizes().size(), 100u);
+    EXPECT_GT(port.ClockMs(), 900.0);
+    EXPECT_LT(port.ClockMs(), 1200.0);
+}
+
+TEST(DrainInput, ReadFailureCarriesItsErrorCode) {
+    ScriptedPort port;
+    port.Reply(Pattern(10)).FailRead(1167);
+    RecordPortError(0);
+    EXPECT_EQ(DrainInput(port), ResultPortFailure);
+    EXPECT_EQ(LastPortError(), 1167u);
+}
+
+}  // namespace
