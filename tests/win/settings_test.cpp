@@ -1,0 +1,250 @@
+// Settings against the real registry of the test prefix. Every case starts
+// from missing keys; the infrared port name that others' tests rely on is put
+// back afterwards.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "app/settings.h"
+
+namespace {
+
+constexpr const char* EnumPath = "Enum\\Infrared\\COM\\ROOT&INFRARED&0000";
+constexpr const char* EnumTop = "Enum\\Infrared";
+constexpr const char* SettingsPath = "Software\\ORVEX\\GetUtil\\v3.0";
+constexpr const char* SettingsTop = "Software\\ORVEX";
+
+bool KeyExists(HKEY root, const char* path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+struct RawValue {
+    DWORD type = 0;
+    std::string bytes;
+};
+
+std::optional<RawValue> ReadRaw(HKEY root, const char* path, const char* name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+    char data[4096];
+    DWORD size = sizeof data;
+    RawValue value;
+    const LONG status = RegQueryValueExA(key, name, nullptr, &value.type, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS) return std::nullopt;
+    value.bytes.assign(data, size);
+    return value;
+}
+
+void WriteRaw(HKEY root, const char* path, const char* name, DWORD type, const void* data, DWORD size) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+void WriteNumber(HKEY root, const char* path, const char* name, DWORD number) {
+    WriteRaw(root, path, name, REG_DWORD, &number, sizeof number);
+}
+
+void WriteText(HKEY root, const char* path, const char* name, const std::string& text) {
+    WriteRaw(root, path, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
+std::optional<DWORD> ReadNumber(HKEY root, const char* path, const char* name) {
+    auto value = ReadRaw(root, path, name);
+    if (!value || value->type != REG_DWORD || value->bytes.size() != sizeof(DWORD)) return std::nullopt;
+    DWORD number;
+    std::memcpy(&number, value->bytes.data(), sizeof number);
+    return number;
+}
+
+std::optional<std::string> ReadText(HKEY root, const char* path, const char* name) {
+    auto value = ReadRaw(root, path, name);
+    if (!value || value->type != REG_SZ) return std::nullopt;
+    return std::string(value->bytes.c_str());
+}
+
+class Settings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CloseSettings();
+        savedPortName_ = ReadRaw(HKEY_LOCAL_MACHINE, EnumPath, "PortName");
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, EnumTop);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, SettingsTop);
+        RegDeleteTreeA(HKEY_CURRENT_USER, SettingsTop);
+    }
+
+    void TearDown() override {
+        CloseSettings();
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, SettingsTop);
+        RegDeleteTreeA(HKEY_CURRENT_USER, SettingsTop);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, EnumTop);
+        if (savedPortName_)
+            WriteRaw(HKEY_LOCAL_MACHINE, EnumPath, "PortName", savedPortName_->type,
+                     savedPortName_->bytes.data(), static_cast<DWORD>(savedPortName_->bytes.size()));
+    }
+
+    // Loads and closes at once, so that the registry can be inspected freely.
+    static void Load() {
+        LoadSettings();
+        CloseSettings();
+    }
+
+private:
+    std::optional<RawValue> savedPortName_;
+};
+
+TEST_F(Settings, FirstStartCreatesAllThreeKeysAndTheRepairedValues) {
+    LoadSettings();
+    EXPECT_NE(MachineSettingsKey, nullptr) << "the machine settings key stays open for the run";
+    EXPECT_NE(UserSettingsKey, nullptr) << "the user settings key stays open for the run";
+    CloseSettings();
+    EXPECT_EQ(MachineSettingsKey, nullptr);
+    EXPECT_EQ(UserSettingsKey, nullptr);
+
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, EnumPath));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, SettingsPath));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, SettingsPath));
+
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, SettingsPath, "ProgPath"), std::string(GetCommandLineA()));
+    EXPECT_EQ(ReadNumber(HKEY_LOCAL_MACHINE, SettingsPath, "ComPortSel"), 1u);
+    EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, SettingsPath, "AutoUploadFlag"), 0u);
+    EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, SettingsPath, "DisclosedFlag")) << "written only at close";
+    EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, SettingsPath, "AppendFlag")) << "written only at close";
+    EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, EnumPath, "PortName")) << "the port name is never written";
+
+    EXPECT_STREQ(PortName, "");
+    EXPECT_EQ(AutoUploadFlag, 0u);
+    EXPECT_EQ(AppendFlag, 0u);
+    EXPECT_EQ(DisclosedFlag, 0u);
+}
+
+TEST_F(Settings, ComPortSelKeepsZeroToFiveAndRepairsAnythingElseToOne) {
+    struct Case {
+        DWORD stored;
+        DWORD expected;
+    };
+    for (Case c : {Case{5, 5}, Case{0, 0}, Case{6, 1}, Case{0xFFFFFFFF, 1}}) {
+        WriteNumber(HKEY_LOCAL_MACHINE, SettingsPath, "ComPortSel", c.stored);
+        Load();
+        EXPECT_EQ(ReadNumber(HKEY_LOCAL_MACHINE, SettingsPath, "ComPortSel"), c.expected) << "stored " << c.stored;
+    }
+    WriteText(HKEY_LOCAL_MACHINE, SettingsPath, "ComPortSel", "3");
+    Load();
+    EXPECT_EQ(ReadNumber(HKEY_LOCAL_MACHINE, SettingsPath, "ComPortSel"), 1u) << "a number stored as text";
+}
+
+TEST_F(Settings, AutoUploadFlagAcceptsZeroOrOneAndRepairsAnythingElseToZero) {
+    WriteNumber(HKEY_CURRENT_USER, SettingsPath, "AutoUploadFlag", 1);
+    Load();
+    EXPECT_EQ(AutoUploadFlag, 1u);
+    EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, SettingsPath, "AutoUploadFlag"), 1u);
+
+    WriteNumber(HKEY_CURRENT_USER, SettingsPath, "AutoUploadFlag", 2);
+    Load();
+    EXPECT_EQ(AutoUploadFlag, 0u);
+    EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, SettingsPath, "AutoUploadFlag"), 0u);
+
+    WriteText(HKEY_CURRENT_USER, SettingsPath, "AutoUploadFlag", "1");
+    Load();
+    EXPECT_EQ(AutoUploadFlag, 0u);
+    EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, SettingsPath, "AutoUploadFlag"), 0u);
+}
+
+TEST_F(Settings, DisclosedAndAppendFlagsTakeAnyNumberAndAreNeverRepairedAtStart) {
+    WriteNumber(HKEY_CURRENT_USER, SettingsPath, "DisclosedFlag", 7);
+    WriteText(HKEY_CURRENT_USER, SettingsPath, "AppendFlag", "1");
+    Load();
+    EXPECT_EQ(DisclosedFlag, 7u);
+    EXPECT_EQ(AppendFlag, 0u) << "a flag stored as text counts as missing";
+    EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, SettingsPath, "DisclosedFlag"), 7u);
+    EXPECT_EQ(ReadText(HKEY_CURRENT_USER, SettingsPath, "AppendFlag"), std::string("1")) << "left as it was";
+
+    WriteNumber(HKEY_CURRENT_USER, SettingsPath, "AppendFlag", 1);
+    Load();
+    EXPECT_EQ(AppendFlag, 1u);
+}
+
+TEST_F(Settings, PortNameMustFitItsBufferWithItsTerminator) {
+    WriteText(HKEY_LOCAL_MACHINE, EnumPath, "PortName", "COM3");
+    Load();
+    EXPECT_STREQ(PortName, "COM3");
+
+    WriteText(HKEY_LOCAL_MACHINE, EnumPath, "PortName", "COM4567890");  // 10 characters
+    Load();
+    EXPECT_STREQ(PortName, "") << "a name too long for the buffer leaves no name";
+
+    WriteText(HKEY_LOCAL_MACHINE, EnumPath, "PortName", "COM456789");  // 9, the longest that fits
+    Load();
+    EXPECT_STREQ(PortName, "COM456789");
+}
+
+TEST_F(Settings, PortNameWithoutATerminatorIsNoName) {
+    const char unterminated[10] = {'C', 'O', 'M', '4', '5', '6', '7', '8', '9', '0'};
+    WriteRaw(HKEY_LOCAL_MACHINE, EnumPath, "PortName", REG_SZ, unterminated, sizeof unterminated);
+    Load();
+    EXPECT_STREQ(PortName, "") << "10 bytes with no zero: REG_SZ";
+
+    WriteRaw(HKEY_LOCAL_MACHINE, EnumPath, "PortName", REG_BINARY, unterminated, sizeof unterminated);
+    Load();
+    EXPECT_STREQ(PortName, "") << "10 bytes with no zero: REG_BINARY";
+
+    WriteRaw(HKEY_LOCAL_MACHINE, EnumPath, "PortName", REG_BINARY, "COM5", 4);
+    Load();
+    // Fewer bytes than the buffer and no zero among them: still no name.
+    EXPECT_STREQ(PortName, "");
+}
+
+TEST_F(Settings, ProgPathIsReplacedOnlyWhenUnreadable) {
+    const std::string older = "C:\\Older\\Place\\glimmerly.exe";
+    WriteText(HKEY_LOCAL_MACHINE, SettingsPath, "ProgPath", older);
+    Load();
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, SettingsPath, "ProgPath"), older) << "a readable path is kept";
+
+    WriteText(HKEY_LOCAL_MACHINE, SettingsPath, "ProgPath", std::string(255, 'x'));  // 256 with its zero
+    Load();
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, SettingsPath, "ProgPath"), std::string(255, 'x'));
+
+    WriteText(HKEY_LOCAL_MACHINE, SettingsPath, "ProgPath", std::string(256, 'x'));
+    Load();
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, SettingsPath, "ProgPath"), std::string(GetCommandLineA()));
+
+    WriteNumber(HKEY_LOCAL_MACHINE, SettingsPath, "ProgPath", 1);
+    Load();
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, SettingsPath, "ProgPath"), std::string(GetCommandLineA()));
+}
+
+TEST_F(Settings, StoreOptionWritesOnlyWhileTheUserKeyIsOpen) {
+    LoadSettings();
+    StoreOption("DisclosedFlag", 1);
+    StoreOption("AppendFlag", 0);
+    CloseSettings();
+    EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, SettingsPath, "DisclosedFlag"), 1u);
+    EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, SettingsPath, "AppendFlag"), 0u);
+
+    StoreOption("DisclosedFlag", 0);  // key closed: nothing happens
+    EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, SettingsPath, "DisclosedFlag"), 1u);
+}
+
+TEST_F(Settings, LoadingAgainForgetsWhatAnEarlierLoadFound) {
+    WriteText(HKEY_LOCAL_MACHINE, EnumPath, "PortName", "COM3");
+    WriteNumber(HKEY_CURRENT_USER, SettingsPath, "DisclosedFlag", 1);
+    Load();
+    ASSERT_STREQ(PortName, "COM3");
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, EnumTop);
+    RegDeleteTreeA(HKEY_CURRENT_USER, SettingsTop);
+    Load();
+    EXPECT_STREQ(PortName, "");
+    EXPECT_EQ(DisclosedFlag, 0u);
+}
+
+}  // namespace
