@@ -7,3 +7,8 @@ LRESULT CALLBACK DisclosureProc(HWND control, UINT message, WPARAM wParam, LPARA
 
 // Moves one control of the main window vertically by the two deltas (pixels).
 void ShiftControl(HWND mainWindow, int controlId, int topDelta, int bottomDelta);
+
+// Makes the full window's options panel follow the stored DisclosedFlag when
+// the window opens: the template starts expanded, so a stored 0 collapses it
+// (without changing the flag). Does nothing in a window without the triangle.
+void ApplyStoredDisclosure(HWND mainWindow);

@@ -1,0 +1,39 @@
+#include "ui/progress_display.h"
+
+#include <commctrl.h>
+
+#include "app/startup.h"
+#include "controller/session.h"
+#include "res/resource_ids.h"
+#include "ui/progress_frames.h"
+
+// The transfer loops run inside the window procedure and do not return to the
+// message loop until they end, so every step repaints the window itself.
+
+namespace {
+
+ProgressCounter Counter;
+
+// The bar's range is 16-bit; the transfers never pass more than that.
+LPARAM RangeUpTo(uint32_t total) {
+    return MAKELPARAM(0, LOWORD(total));
+}
+
+}  // namespace
+
+void WindowProgress::ProgressBegin(uint32_t total) {
+    ProgressCounterBegin(Counter, total);
+    SendDlgItemMessageA(MainWindow, IDC_PROGRESS, PBM_SETRANGE, 0, RangeUpTo(total));
+    SendDlgItemMessageA(MainWindow, IDC_PROGRESS, PBM_SETPOS, 0, 0);
+    UpdateWindow(MainWindow);
+}
+
+void WindowProgress::ProgressAdvance(uint32_t count) {
+    uint32_t frame = 0;
+    // The caption repaints only when the frame changes, at most 32 times a transfer.
+    if (ProgressCounterAdvance(Counter, count, &frame) && frame < ProgressFrameCount)
+        SendMessageA(MainWindow, WM_SETICON, ICON_SMALL,
+                     reinterpret_cast<LPARAM>(ProgressIcons[frame]));
+    SendDlgItemMessageA(MainWindow, IDC_PROGRESS, PBM_DELTAPOS, count, 0);
+    UpdateWindow(MainWindow);
+}

@@ -1,0 +1,104 @@
+#include "ui/recolour.h"
+
+#include "app/startup.h"
+#include "res/resource_ids.h"
+#include "ui/recolour_pixels.h"
+
+// The status pictures are drawn on light grey, which has to become whatever
+// face colour the user has chosen. Each call starts again from the resource, so
+// a second colour change never works on pixels the first one already changed.
+
+namespace {
+
+constexpr WORD TrueColourBits = 24;
+constexpr WORD TrueColourWithPadBits = 32;
+constexpr int BitsPerByte = 8;
+
+struct PictureAndControl {
+    int bitmapId;
+    int controlId;
+};
+
+// Hidden ones first, the template's visible one last.
+constexpr PictureAndControl StatusPictures[] = {
+    {IDB_WAVES_LINKED, IDC_PICTURE_WAVES_LINKED},
+    {IDB_WAVES_SEARCHING, IDC_PICTURE_WAVES_SEARCHING},
+    {IDB_CABLE_LINKED, IDC_PICTURE_CABLE_LINKED},
+    {IDB_CABLE_IDLE, IDC_PICTURE_CABLE_IDLE},
+};
+
+// DIB rows are padded to whole 32-bit words.
+DWORD DibRowBytes(LONG width, WORD bitsPerPixel) {
+    return ((static_cast<DWORD>(width) * bitsPerPixel + 31) / 32) * 4;
+}
+
+// Replaces the light grey of `bitmap` in place. False when the pixels could not
+// be read, changed and written back (the bitmap may then be unchanged).
+bool RecolourBits(HBITMAP bitmap, const BITMAP& shape, HWND pictureControl) {
+    const DWORD rowBytes = DibRowBytes(shape.bmWidth, shape.bmBitsPixel);
+    const SIZE_T bufferBytes = static_cast<SIZE_T>(rowBytes) * static_cast<DWORD>(shape.bmHeight);
+    HGLOBAL buffer = GlobalAlloc(GMEM_FIXED, bufferBytes);
+    if (!buffer) return false;
+    auto* pixels = static_cast<uint8_t*>(static_cast<void*>(buffer));
+
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = shape.bmWidth;
+    info.bmiHeader.biHeight = shape.bmHeight;  // positive: rows run bottom-up
+    info.bmiHeader.biPlanes = shape.bmPlanes;
+    info.bmiHeader.biBitCount = shape.bmBitsPixel;
+    info.bmiHeader.biCompression = BI_RGB;
+
+    const UINT rows = static_cast<UINT>(shape.bmHeight);
+    const DWORD bytesPerPixel = shape.bmBitsPixel / BitsPerByte;
+    HDC dc = GetDC(pictureControl);
+    bool done = GetDIBits(dc, bitmap, 0, rows, pixels, &info, DIB_RGB_COLORS) != 0;
+    if (done) {
+        // Walk row by row, so that a width whose rows carry padding is right too.
+        const COLORREF face = GetSysColor(COLOR_BTNFACE);
+        for (UINT row = 0; row < rows; ++row)
+            RecolourLightGrey(pixels + static_cast<SIZE_T>(row) * rowBytes,
+                              static_cast<uint32_t>(shape.bmWidth), bytesPerPixel,
+                              GetRValue(face), GetGValue(face), GetBValue(face));
+        done = SetDIBits(dc, bitmap, 0, rows, pixels, &info, DIB_RGB_COLORS) != 0;
+    }
+    ReleaseDC(pictureControl, dc);
+    GlobalFree(buffer);
+    return done;
+}
+
+// The control hands back the image it held; nothing else owns it, so it goes.
+// A control that keeps a copy of its own instead of our bitmap leaves ours
+// unused, and that goes too.
+void GiveToControl(HWND pictureControl, HBITMAP bitmap) {
+    auto previous = reinterpret_cast<HBITMAP>(SendMessageA(
+        pictureControl, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
+    if (previous && previous != bitmap) DeleteObject(previous);
+    auto shown = reinterpret_cast<HBITMAP>(SendMessageA(pictureControl, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    if (shown && shown != bitmap) DeleteObject(bitmap);
+}
+
+}  // namespace
+
+void RecolourBitmap(int bitmapId, HWND pictureControl) {
+    if (!pictureControl) return;  // a window without this picture
+    HBITMAP bitmap = LoadBitmapA(AppInstance, MAKEINTRESOURCEA(bitmapId));
+    if (!bitmap) return;
+    BITMAP shape = {};
+    GetObjectA(bitmap, sizeof shape, &shape);
+    // Loaded bitmaps take the display's format; only true-colour pixels can be
+    // matched against the grey directly.
+    const bool trueColour =
+        shape.bmBitsPixel == TrueColourBits || shape.bmBitsPixel == TrueColourWithPadBits;
+    if (!trueColour || shape.bmWidth <= 0 || shape.bmHeight <= 0 ||
+        !RecolourBits(bitmap, shape, pictureControl)) {
+        DeleteObject(bitmap);  // the control keeps the image it has
+        return;
+    }
+    GiveToControl(pictureControl, bitmap);
+}
+
+void RefreshStatusPictures(HWND window) {
+    for (const PictureAndControl& picture : StatusPictures)
+        RecolourBitmap(picture.bitmapId, GetDlgItem(window, picture.controlId));
+}
