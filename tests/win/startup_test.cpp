@@ -1,0 +1,239 @@
+// The real glimmerly.exe started as a user starts it: its window, the
+// single-instance guard, the settings it repairs and stores, and its exit code.
+// The program writes the same registry this test reads: the prefix's.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+
+namespace {
+
+constexpr const char* SettingsPath = "Software\\ORVEX\\GetUtil\\v3.0";
+constexpr const char* SettingsTop = "Software\\ORVEX";
+constexpr const char* MainClass = "OrvexDlgClass";
+constexpr const char* HelperClass = "OrvexClass";
+constexpr const char* CompactTitle = "Glimmerly v3.0";
+constexpr DWORD GenerousWaitMs = 30000;
+constexpr DWORD PollStepMs = 20;
+constexpr DWORD ExitNormal = 1;
+
+// The build passes the program's path as the build tree knows it; under Wine a
+// Unix path is reached through drive Z:.
+std::string ProgramPath() {
+    if (const char* fromEnv = std::getenv("GLIMMERLY_EXE")) return fromEnv;
+    std::string path = GLIMMERLY_EXE_PATH;
+    if (!path.empty() && path[0] == '/') {
+        path = "Z:" + path;
+        for (char& c : path)
+            if (c == '/') c = '\\';
+    }
+    return path;
+}
+
+std::optional<DWORD> ReadNumber(HKEY root, const char* name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, SettingsPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+    DWORD number = 0, type = 0, size = sizeof number;
+    const LONG status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&number), &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS || type != REG_DWORD) return std::nullopt;
+    return number;
+}
+
+std::optional<std::string> ReadText(HKEY root, const char* name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, SettingsPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+    char text[1024] = {};
+    DWORD type = 0, size = sizeof text - 1;
+    const LONG status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
+    return std::string(text);
+}
+
+void WriteNumber(HKEY root, const char* name, DWORD number) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(root, SettingsPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    RegCloseKey(key);
+}
+
+struct Started {
+    PROCESS_INFORMATION info = {};
+    std::string commandLine;
+};
+
+std::optional<Started> Start() {
+    Started started;
+    started.commandLine = "\"" + ProgramPath() + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    std::string writable = started.commandLine;
+    if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &started.info))
+        return std::nullopt;
+    return started;
+}
+
+void Release(Started& started) {
+    CloseHandle(started.info.hThread);
+    CloseHandle(started.info.hProcess);
+}
+
+// Ends a copy that a failed check left running, so that the next case starts clean.
+void EndIfRunning(Started& started) {
+    if (WaitForSingleObject(started.info.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(started.info.hProcess, 0);
+        WaitForSingleObject(started.info.hProcess, GenerousWaitMs);
+    }
+    Release(started);
+}
+
+DWORD WindowProcess(HWND window) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return process;
+}
+
+// The window exists before the dialog manager shows it, at the end of its
+// creation: wait until it is visible, as a user would first see it.
+HWND WaitForMainWindow(DWORD process) {
+    for (DWORD waited = 0; waited < GenerousWaitMs; waited += PollStepMs) {
+        HWND window = FindWindowA(MainClass, CompactTitle);
+        if (window && WindowProcess(window) == process && IsWindowVisible(window)) return window;
+        Sleep(PollStepMs);
+    }
+    return nullptr;
+}
+
+struct VisibleWindowSearch {
+    DWORD process;
+    bool found;
+};
+
+BOOL CALLBACK NoteVisibleWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<VisibleWindowSearch*>(param);
+    if (WindowProcess(window) == search->process && IsWindowVisible(window)) search->found = true;
+    return TRUE;
+}
+
+// Waits for the process to end, watching all the while for a visible window of its own.
+bool EndsWithoutShowingAWindow(const PROCESS_INFORMATION& info) {
+    VisibleWindowSearch search = {info.dwProcessId, false};
+    for (DWORD waited = 0; waited < GenerousWaitMs; waited += PollStepMs) {
+        EnumWindows(NoteVisibleWindow, reinterpret_cast<LPARAM>(&search));
+        if (WaitForSingleObject(info.hProcess, PollStepMs) == WAIT_OBJECT_0) return !search.found;
+    }
+    ADD_FAILURE() << "the process did not end";
+    return false;
+}
+
+DWORD ExitCodeAfterEnd(HANDLE process) {
+    EXPECT_EQ(WaitForSingleObject(process, GenerousWaitMs), WAIT_OBJECT_0) << "the program should end";
+    DWORD code = 0xDEADBEEF;
+    GetExitCodeProcess(process, &code);
+    return code;
+}
+
+void ExpectCentredOnTheWorkArea(HWND window) {
+    RECT frame, work;
+    GetWindowRect(window, &frame);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const LONG tolerance = 2;
+    EXPECT_NEAR((frame.left + frame.right) / 2, (work.left + work.right) / 2, tolerance) << "centred across";
+    EXPECT_NEAR((frame.top + frame.bottom) / 2, (work.top + work.bottom) / 2, tolerance) << "centred down";
+}
+
+bool PictureVisible(HWND window, int id) {
+    HWND picture = GetDlgItem(window, id);
+    EXPECT_NE(picture, nullptr) << "picture " << id << " exists";
+    return picture && IsWindowVisible(picture);
+}
+
+class Startup : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, SettingsTop);
+        RegDeleteTreeA(HKEY_CURRENT_USER, SettingsTop);
+    }
+    void TearDown() override {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, SettingsTop);
+        RegDeleteTreeA(HKEY_CURRENT_USER, SettingsTop);
+    }
+};
+
+TEST_F(Startup, OneCopyRunsItsWindowASecondEndsAndClosingStoresTheOptions) {
+    auto first = Start();
+    ASSERT_TRUE(first) << "could not start " << ProgramPath() << ", error " << GetLastError();
+    HWND window = WaitForMainWindow(first->info.dwProcessId);
+    if (!window) EndIfRunning(*first);
+    ASSERT_NE(window, nullptr) << "the compact window should appear";
+
+    // The window as start-up and its first message leave it.
+    char title[64] = {};
+    GetWindowTextA(window, title, sizeof title);
+    EXPECT_STREQ(title, CompactTitle);
+    ExpectCentredOnTheWorkArea(window);
+    const LONG style = GetWindowLongA(window, GWL_STYLE);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX) << "can be minimized";
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX) << "cannot be maximized";
+    EXPECT_FALSE(style & WS_THICKFRAME) << "cannot be resized";
+    EXPECT_TRUE(PictureVisible(window, 1017)) << "searching picture";
+    EXPECT_FALSE(PictureVisible(window, 1015));
+    EXPECT_FALSE(PictureVisible(window, 1016));
+    EXPECT_FALSE(PictureVisible(window, 1018));
+
+    HWND helper = FindWindowA(HelperClass, nullptr);
+    EXPECT_NE(helper, nullptr) << "the hidden helper window exists";
+    if (helper) {
+        EXPECT_EQ(WindowProcess(helper), first->info.dwProcessId);
+        EXPECT_FALSE(IsWindowVisible(helper));
+    }
+
+    // First start on empty keys: the settings were created and repaired.
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, "ProgPath"), first->commandLine);
+    EXPECT_EQ(ReadNumber(HKEY_LOCAL_MACHINE, "ComPortSel"), 1u);
+    EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, "AutoUploadFlag"), 0u)
+        << "the program runs with the automatic retrieve on, but the registry keeps what it had";
+    EXPECT_FALSE(ReadNumber(HKEY_CURRENT_USER, "DisclosedFlag")) << "stored only at close";
+    EXPECT_FALSE(ReadNumber(HKEY_CURRENT_USER, "AppendFlag")) << "stored only at close";
+
+    // A second copy repairs the settings, then ends quietly.
+    WriteNumber(HKEY_CURRENT_USER, "AutoUploadFlag", 2);
+    auto second = Start();
+    ASSERT_TRUE(second);
+    EXPECT_TRUE(EndsWithoutShowingAWindow(second->info)) << "a second copy shows nothing";
+    EXPECT_EQ(ExitCodeAfterEnd(second->info.hProcess), ExitNormal);
+    Release(*second);
+    EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, "AutoUploadFlag"), 0u) << "the second copy repaired it";
+    EXPECT_EQ(FindWindowA(MainClass, CompactTitle), window) << "the first copy's window is the only one";
+
+    // Closing the window ends the program and stores the two options.
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(ExitCodeAfterEnd(first->info.hProcess), ExitNormal);
+    EndIfRunning(*first);
+    EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, "DisclosedFlag"), 0u);
+    EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, "AppendFlag"), 0u);
+}
+
+TEST_F(Startup, StoredOptionsComeBackAndTheNextStartSucceeds) {
+    WriteNumber(HKEY_CURRENT_USER, "DisclosedFlag", 7);
+    WriteNumber(HKEY_CURRENT_USER, "AppendFlag", 1);
+    auto started = Start();
+    ASSERT_TRUE(started);
+    HWND window = WaitForMainWindow(started->info.dwProcessId);
+    EXPECT_NE(window, nullptr) << "a start after a closed copy finds the mutex free";
+    if (window) PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(ExitCodeAfterEnd(started->info.hProcess), ExitNormal);
+    EndIfRunning(*started);
+    EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, "DisclosedFlag"), 7u) << "kept unchanged through a run";
+    EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, "AppendFlag"), 1u) << "kept unchanged through a run";
+}
+
+}  // namespace
