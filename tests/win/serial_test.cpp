@@ -1,0 +1,209 @@
+// The Win32 serial port against quillsim over a pty, with the real timeouts:
+// what the program sees when it talks to the device through Wine's COM port.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "link/exchange.h"
+#include "link/hello.h"
+#include "link/protocol.h"
+#include "link/retrieve.h"
+#include "link/send_text.h"
+#include "link/win/serial_port.h"
+#include "quillsim_client.h"
+
+namespace {
+
+constexpr uint32_t RetrieveBlockSize = 50000;  // what the retrieve command hands the link
+constexpr uint32_t LargestFileText = 32414;
+
+class NoProgress : public ProgressSink {
+public:
+    void ProgressBegin(uint32_t) override {}
+    void ProgressAdvance(uint32_t) override {}
+};
+
+std::string AllByteValues() {
+    std::string text;
+    for (int pass = 0; pass < 2; ++pass)
+        for (int b = 0; b <= 0xFF; ++b) text += static_cast<char>(b);
+    return text;
+}
+
+// Text that changes from byte to byte, so a lost, doubled or reordered block shows.
+std::string VariedText(uint32_t count) {
+    std::string text(count, '\0');
+    for (uint32_t i = 0; i < count; ++i) text[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+    return text;
+}
+
+class SerialPort : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!QuillsimAvailable()) GTEST_SKIP() << "quillsim is not running (scripts/wine-run starts it)";
+        ASSERT_TRUE(QuillsimReset());
+        ASSERT_TRUE(QuillsimOk("pace burst")) << "bursts keep the long transfers short";
+        handle_ = OpenDevicePort(QuillsimPortName().c_str());
+        ASSERT_NE(handle_, INVALID_HANDLE_VALUE) << "the device's COM port should open";
+        port_ = new SerialBytePort(handle_);
+    }
+    void TearDown() override {
+        delete port_;
+        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    }
+
+    std::string Retrieve(ResultCode expected = ResultOk) {
+        std::vector<uint8_t> block(RetrieveBlockSize, 0);
+        uint32_t length = 0;
+        NoProgress progress;
+        EXPECT_EQ(RetrieveFile(*port_, &progress, block.data(), RetrieveBlockSize, &length), expected);
+        return std::string(reinterpret_cast<const char*>(block.data()), length);
+    }
+
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    SerialBytePort* port_ = nullptr;
+};
+
+TEST_F(SerialPort, OpenAppliesTheLineSettingsAndTimeouts) {
+    DCB dcb = {};
+    dcb.DCBlength = sizeof dcb;
+    ASSERT_TRUE(GetCommState(handle_, &dcb));
+    EXPECT_EQ(dcb.BaudRate, 9600u);
+    EXPECT_EQ(dcb.ByteSize, 8);
+    EXPECT_EQ(dcb.Parity, NOPARITY);
+    EXPECT_EQ(dcb.StopBits, ONESTOPBIT);
+    EXPECT_FALSE(dcb.fOutX) << "software flow control would swallow 0x11 and 0x13";
+    EXPECT_FALSE(dcb.fInX);
+    EXPECT_FALSE(dcb.fOutxCtsFlow);
+
+    COMMTIMEOUTS timeouts = {};
+    ASSERT_TRUE(GetCommTimeouts(handle_, &timeouts));
+    EXPECT_EQ(timeouts.ReadIntervalTimeout, 3u);
+    EXPECT_EQ(timeouts.ReadTotalTimeoutMultiplier, 5u);
+    EXPECT_EQ(timeouts.ReadTotalTimeoutConstant, 500u);
+    EXPECT_EQ(timeouts.WriteTotalTimeoutMultiplier, 5u);
+    EXPECT_EQ(timeouts.WriteTotalTimeoutConstant, 1024u);
+}
+
+TEST_F(SerialPort, AMissingOrUnnamedPortDoesNotOpen) {
+    EXPECT_EQ(OpenDevicePort("COM9"), INVALID_HANDLE_VALUE) << "no device behind COM9";
+    EXPECT_EQ(OpenDevicePort(""), INVALID_HANDLE_VALUE) << "an empty port name never opens";
+}
+
+TEST_F(SerialPort, DetectsBothIdentitiesButNotAnotherCase) {
+    EXPECT_TRUE(DetectDevice(*port_)) << "the full identity should be found";
+    ASSERT_TRUE(QuillsimSetIdentity("short"));
+    EXPECT_TRUE(DetectDevice(*port_)) << "the short identity should be found";
+    ASSERT_TRUE(QuillsimSetIdentityText("quillatron IR v1.0"));
+    EXPECT_FALSE(DetectDevice(*port_)) << "letter case matters";
+    ASSERT_TRUE(QuillsimSetIdentity("none"));
+    EXPECT_FALSE(DetectDevice(*port_)) << "no answer is no device";
+    EXPECT_EQ(QuillsimCount(CmdHello), 4) << "every detection sends one hello on the same handle";
+}
+
+TEST_F(SerialPort, RetrievesTheLargestFileIntact) {
+    const std::string text = VariedText(LargestFileText);
+    ASSERT_TRUE(QuillsimSetFile(1, text));
+    EXPECT_EQ(Retrieve(), text);
+}
+
+TEST_F(SerialPort, EveryByteValueCrossesTheLineBothWays) {
+    // Paced as on the real line; 0x11 and 0x13 among them would vanish under XON/XOFF.
+    ASSERT_TRUE(QuillsimOk("pace 9600"));
+    const std::string text = AllByteValues();
+    ASSERT_TRUE(QuillsimSetFile(1, text));
+    EXPECT_EQ(Retrieve(), text);
+
+    NoProgress progress;
+    ASSERT_TRUE(QuillsimSetCurrent(3));
+    EXPECT_EQ(SendText(*port_, progress, reinterpret_cast<const uint8_t*>(text.data()),
+                       static_cast<uint32_t>(text.size()), false, SendLimitForFile(2)),
+              ResultOk);
+    EXPECT_EQ(QuillsimReadFile(3), text);
+}
+
+TEST_F(SerialPort, SendStoresExactlyTheTextInBlocks) {
+    ASSERT_TRUE(QuillsimSetFile(2, "old text"));
+    ASSERT_TRUE(QuillsimSetCurrent(2));
+    const std::string text = VariedText(1234);
+    NoProgress progress;
+    EXPECT_EQ(SendText(*port_, progress, reinterpret_cast<const uint8_t*>(text.data()),
+                       static_cast<uint32_t>(text.size()), false, SendLimitForFile(1)),
+              ResultOk);
+    EXPECT_EQ(QuillsimReadFile(2), text) << "replacing clears the old text first";
+    EXPECT_EQ(QuillsimCount(CmdClearFile), 1);
+    EXPECT_EQ(QuillsimCount(CmdBeginWrite), 1);
+    const std::string sent = QuillsimPcBytes();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(static_cast<uint8_t>(sent.back()), EndOfText) << "the send ends with end-of-text";
+}
+
+TEST_F(SerialPort, AFullFileEndsTheSend) {
+    ASSERT_TRUE(QuillsimOk("full-after 2"));
+    const std::string text = VariedText(500);
+    NoProgress progress;
+    EXPECT_EQ(SendText(*port_, progress, reinterpret_cast<const uint8_t*>(text.data()),
+                       static_cast<uint32_t>(text.size()), false, SendLimitForFile(0)),
+              ResultFileFull);
+    EXPECT_EQ(QuillsimReadFile(1), text.substr(0, 2 * BlockSize));
+}
+
+TEST_F(SerialPort, ASilentDeviceGivesBadLength) {
+    ASSERT_TRUE(QuillsimSetPresent(false));
+    uint32_t index = 99;
+    EXPECT_EQ(QueryCurrentFile(*port_, &index), ResultBadLength) << "five empty reads";
+    EXPECT_EQ(index, 99u) << "nothing is stored on failure";
+    ASSERT_TRUE(QuillsimSetPresent(true));
+    EXPECT_EQ(QueryCurrentFile(*port_, &index), ResultOk) << "the device is back on the same handle";
+    EXPECT_EQ(index, 0u);
+}
+
+TEST_F(SerialPort, AReplySplitAcrossTheIntervalTimeoutIsGathered) {
+    ASSERT_TRUE(QuillsimSetFile(1, VariedText(4660)));
+    ASSERT_TRUE(QuillsimOk("split 1 20"));
+    uint32_t length = 0;
+    EXPECT_EQ(RetrieveFile(*port_, nullptr, nullptr, 0, &length), ResultOk);
+    EXPECT_EQ(length, 4660u);
+}
+
+TEST_F(SerialPort, StaleInputIsDrainedBeforeACommand) {
+    ASSERT_TRUE(QuillsimOk("stale 25"));
+    Sleep(100);  // let the junk reach the port's input
+    EXPECT_EQ(DrainInput(*port_), ResultOk);
+    uint32_t index = 99;
+    EXPECT_EQ(QueryCurrentFile(*port_, &index), ResultOk) << "the reply is not mixed with junk";
+    EXPECT_EQ(index, 0u);
+}
+
+TEST_F(SerialPort, ALineThatNeverFallsSilentDoesNotHoldTheDrain) {
+    ASSERT_TRUE(QuillsimOk("pace 9600"));
+    ASSERT_TRUE(QuillsimOk("chatter 1"));
+    EXPECT_EQ(DrainInput(*port_), ResultOk) << "the drain gives up and goes on";
+    ASSERT_TRUE(QuillsimOk("chatter 0"));
+}
+
+TEST_F(SerialPort, AVanishedPortIsAPortFailureWithItsErrorCode) {
+    ASSERT_TRUE(QuillsimOk("hangup")) << "quillsim closes the pty under our open handle";
+    RecordPortError(0);
+    uint32_t index = 99;
+    EXPECT_EQ(QueryCurrentFile(*port_, &index), ResultPortFailure);
+    EXPECT_NE(LastPortError(), 0u) << "the system's error code is kept for the report";
+
+    SetLastError(0xdeadbeef);
+    uint8_t hello[2] = {CommandPrefix, CmdHello};
+    PortTransfer written = port_->Write(hello, sizeof hello);
+    EXPECT_FALSE(written.ok);
+    EXPECT_NE(written.error, 0u);
+    EXPECT_NE(written.error, 0xdeadbeefu) << "the error comes from the failing call itself";
+
+    // The port opens afresh on the new pty, as the next poll would do.
+    HANDLE again = OpenDevicePort(QuillsimPortName().c_str());
+    ASSERT_NE(again, INVALID_HANDLE_VALUE);
+    SerialBytePort fresh(again);
+    EXPECT_TRUE(DetectDevice(fresh));
+    CloseHandle(again);
+}
+
+}  // namespace
