@@ -13,6 +13,7 @@
 
 namespace {
 
+constexpr const char* EnumPath = "Enum\\Infrared\\COM\\ROOT&INFRARED&0000";
 constexpr const char* SettingsPath = "Software\\ORVEX\\GetUtil\\v3.0";
 constexpr const char* SettingsTop = "Software\\ORVEX";
 constexpr const char* MainClass = "OrvexDlgClass";
@@ -156,16 +157,36 @@ bool PictureVisible(HWND window, int id) {
     return picture && IsWindowVisible(picture);
 }
 
+// The program must not find a device here: a port name left by another test
+// (which may point at a live emulated device) is set aside and put back.
 class Startup : public ::testing::Test {
 protected:
     void SetUp() override {
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, SettingsTop);
         RegDeleteTreeA(HKEY_CURRENT_USER, SettingsTop);
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EnumPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+        DWORD size = sizeof savedPortName_;
+        if (RegQueryValueExA(key, "PortName", nullptr, &savedType_, savedPortName_, &size) == ERROR_SUCCESS) {
+            savedSize_ = size;
+            RegDeleteValueA(key, "PortName");
+        }
+        RegCloseKey(key);
     }
     void TearDown() override {
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, SettingsTop);
         RegDeleteTreeA(HKEY_CURRENT_USER, SettingsTop);
+        if (!savedSize_) return;
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EnumPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+        RegSetValueExA(key, "PortName", 0, savedType_, savedPortName_, savedSize_);
+        RegCloseKey(key);
     }
+
+private:
+    BYTE savedPortName_[256] = {};
+    DWORD savedType_ = 0;
+    DWORD savedSize_ = 0;
 };
 
 TEST_F(Startup, OneCopyRunsItsWindowASecondEndsAndClosingStoresTheOptions) {
