@@ -14,9 +14,6 @@
 #include "ui/disclosure.h"
 #include "ui/recolour.h"
 
-// Declared here until ui/disclosure.h carries it.
-void ApplyStoredDisclosure(HWND mainWindow);
-
 namespace {
 
 // Gives the device a moment between the last poll and the closing of the port.

@@ -1,0 +1,180 @@
+// The full window's commands: send, file switch, the two options, the
+// clipboard preview, and what is not a command.
+#include "controller_fixture.h"
+
+namespace {
+
+TEST_F(Controller, CommandsWithoutDeviceSayNoKeyboardOrPutTheListBack) {
+    Open(IDD_FULL_WINDOW);
+    Sim("clear-transcript");
+    BoxWatcher watcher;
+    EXPECT_EQ(Command(IDC_SEND), 1);
+    EXPECT_EQ(Command(IDC_RETRIEVE), 1);
+    const auto seen = watcher.Seen();
+    ASSERT_EQ(seen.size(), 2u);
+    for (const SeenBox& box : seen) {
+        EXPECT_EQ(box.caption, "Quillatron Error");
+        EXPECT_EQ(box.text, "No keyboard detected.");
+    }
+    CurrentFile = 5;
+    Choose(3);
+    EXPECT_EQ(Selection(), 0) << "back on file 1";
+    EXPECT_EQ(CurrentFile, 5u);
+    EXPECT_EQ(BusyFlag, 0u);
+    EXPECT_EQ(Sim("pc-bytes"), "ok") << "nothing reached the device";
+}
+
+TEST_F(Controller, OtherNotificationsOfTheCommandControlsAreNotCommands) {
+    Open(IDD_FULL_WINDOW);
+    BoxWatcher watcher;
+    EXPECT_EQ(Command(MAKEWPARAM(IDC_RETRIEVE, BN_SETFOCUS)), 0);
+    EXPECT_EQ(Command(MAKEWPARAM(IDC_SEND, BN_DOUBLECLICKED)), 0);
+    CurrentFile = 4;
+    SendDlgItemMessageA(window_, IDC_FILE_LIST, CB_SETCURSEL, 4, 0);
+    EXPECT_EQ(Command(MAKEWPARAM(IDC_FILE_LIST, CBN_DROPDOWN)), 0);
+    EXPECT_EQ(Selection(), 4);
+    EXPECT_TRUE(watcher.Seen().empty());
+}
+
+TEST_F(Controller, SendIntoFileEightFallsBackToItsCapacityWhenRoomIsNotReported) {
+    Sim("current 8");
+    Sim("mute 91 1");  // the capacity query goes unanswered
+    PutClipboardText(std::string(9000, 'a'));
+    Open(IDD_FULL_WINDOW);
+    Connect();
+    ASSERT_EQ(CurrentFile, 7u);
+    ASSERT_FALSE(Enabled(IDC_RETRIEVE)) << "file 8 starts empty";
+    BoxWatcher watcher;
+    EXPECT_EQ(Command(IDC_SEND), 1);
+    EXPECT_TRUE(watcher.Seen().empty());
+    EXPECT_EQ(SimBytes("get-file 8"), std::string(8157, 'a'));
+    EXPECT_TRUE(Enabled(IDC_RETRIEVE));
+    ExpectConnectedLook();
+    EXPECT_EQ(ItemText(window_, IDC_STATUS_LINE), "");
+    EXPECT_EQ(BusyFlag, 0u);
+    EXPECT_EQ(ClipboardText(), std::string(9000, 'a')) << "the clipboard's own text is untouched";
+}
+
+TEST_F(Controller, SendAppendsWhenAskedAndConvertsLineEnds) {
+    Sim("file 1 " + Hex("abc"));
+    PutClipboardText("de\r\nf");
+    AppendFlag = 1;
+    Open(IDD_FULL_WINDOW);
+    Connect();
+    Command(IDC_SEND);
+    EXPECT_EQ(SimBytes("get-file 1"), "abcde\rf");
+}
+
+TEST_F(Controller, FailedSendStillOffersTheRetrieve) {
+    Sim("full-after 0");
+    PutClipboardText("xyz");
+    Open(IDD_FULL_WINDOW);
+    Connect();
+    ASSERT_FALSE(Enabled(IDC_RETRIEVE));
+    BoxWatcher watcher;
+    Command(IDC_SEND);
+    const auto seen = watcher.Seen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text, "Quillatron file is full.");
+    EXPECT_TRUE(Enabled(IDC_RETRIEVE));
+}
+
+TEST_F(Controller, SendWithoutTextInTheClipboardSaysSo) {
+    Open(IDD_FULL_WINDOW);
+    Connect();
+    BoxWatcher watcher;
+    ClearClipboard();
+    Command(IDC_SEND);
+    PutClipboardPicture();
+    Command(IDC_SEND);
+    {
+        UnrenderedClipboardText announced;
+        Command(IDC_SEND);
+    }
+    const auto seen = watcher.Seen();
+    ASSERT_EQ(seen.size(), 3u);
+    for (const SeenBox& box : seen) {
+        EXPECT_EQ(box.caption, "Quillatron Error");
+        EXPECT_EQ(box.text, "Nothing in clipboard to send.");
+    }
+    EXPECT_EQ(Count("87"), 0);
+    EXPECT_EQ(BusyFlag, 0u);
+}
+
+TEST_F(Controller, FileSwitchOffersTheRetrieveOnlyForAFileWithText) {
+    Sim("file 4 " + Hex("four"));
+    Open(IDD_FULL_WINDOW);
+    Connect();
+    Choose(2);
+    EXPECT_EQ(Sim("get-current"), "ok 3");
+    EXPECT_EQ(CurrentFile, 2u);
+    EXPECT_FALSE(Enabled(IDC_RETRIEVE));
+    Choose(3);
+    EXPECT_EQ(Sim("get-current"), "ok 4");
+    EXPECT_TRUE(Enabled(IDC_RETRIEVE));
+    EXPECT_EQ(ItemText(window_, IDC_STATUS_LINE), "");
+    EXPECT_EQ(BusyFlag, 0u);
+}
+
+TEST_F(Controller, AutoRetrieveOptionTakesTheCheckStateAndStoresIt) {
+    Open(IDD_FULL_WINDOW);
+    // Neither template has this box; a window that adds one gets the command.
+    HWND box = CreateWindowExA(0, "BUTTON", "Auto", WS_CHILD | BS_AUTO3STATE, 0, 0, 40, 10,
+                               window_, reinterpret_cast<HMENU>(IDC_AUTO_RETRIEVE), AppInstance,
+                               nullptr);
+    for (uint32_t state : {BST_INDETERMINATE, BST_UNCHECKED, BST_CHECKED}) {
+        SendMessageA(box, BM_SETCHECK, state, 0);
+        EXPECT_EQ(Command(IDC_AUTO_RETRIEVE), 1);
+        EXPECT_EQ(AutoUploadFlag, state);
+        EXPECT_EQ(StoredOption("AutoUploadFlag"), state);
+    }
+}
+
+TEST_F(Controller, AppendOptionTogglesAndWaitsForTheWindowToCloseToBeStored) {
+    Open(IDD_FULL_WINDOW);
+    EXPECT_EQ(Command(IDC_APPEND), 1);
+    EXPECT_EQ(AppendFlag, 1u);
+    EXPECT_EQ(SendDlgItemMessageA(window_, IDC_APPEND, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(StoredOption("AppendFlag"), 0xDEADBEEFu) << "not written yet";
+    Command(IDC_APPEND);
+    EXPECT_EQ(AppendFlag, 0u);
+    EXPECT_EQ(SendDlgItemMessageA(window_, IDC_APPEND, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+}
+
+TEST_F(Controller, PreviewFollowsTheClipboardOnEveryApplicationSwitch) {
+    Open(IDD_FULL_WINDOW);
+    PutClipboardText("first");
+    EXPECT_EQ(SendMessageA(window_, WM_ACTIVATEAPP, TRUE, 0), 1);
+    EXPECT_EQ(ItemText(window_, IDC_PREVIEW), "first");
+    EXPECT_EQ(ClipboardTextFlag, 1u);
+
+    PutClipboardPicture();
+    SendMessageA(window_, WM_ACTIVATEAPP, FALSE, 0);
+    EXPECT_EQ(ItemText(window_, IDC_PREVIEW), "first") << "a picture leaves the last text";
+    EXPECT_EQ(ClipboardTextFlag, 0u);
+
+    PutClipboardText("again");
+    SendMessageA(window_, WM_ACTIVATEAPP, TRUE, 0);
+    {
+        UnrenderedClipboardText announced;
+        SendMessageA(window_, WM_ACTIVATEAPP, TRUE, 0);
+        EXPECT_EQ(ItemText(window_, IDC_PREVIEW), "again") << "text announced but never given";
+        EXPECT_EQ(ClipboardTextFlag, 0u);
+    }
+}
+
+TEST_F(Controller, HelperWindowRefreshesTheMainWindowsPreview) {
+    Open(IDD_FULL_WINDOW);
+    PutClipboardText("from the helper");
+    MainWindow = nullptr;  // as before the main window exists
+    ClipboardTextFlag = 1;
+    EXPECT_EQ(SendMessageA(HelperWindow, WM_ACTIVATEAPP, TRUE, 0), 0);
+    EXPECT_EQ(ClipboardTextFlag, 1u) << "nothing to refresh yet";
+    EXPECT_EQ(ItemText(window_, IDC_PREVIEW), "");
+
+    MainWindow = window_;
+    EXPECT_EQ(SendMessageA(HelperWindow, WM_ACTIVATEAPP, TRUE, 0), 0);
+    EXPECT_EQ(ItemText(window_, IDC_PREVIEW), "from the helper");
+}
+
+}  // namespace

@@ -1,0 +1,154 @@
+// Retrieve and paste: the device's current file reaches the preview, the
+// clipboard and the focused window, and the device hears that it is over.
+#include "controller_fixture.h"
+
+namespace {
+
+// "Line one", a device line end, and an accented letter the two sides code differently.
+const std::string DeviceText = "Line one\rcaf\x96";
+const std::string PcText = "Line one\r\ncaf\xE9";
+
+TEST_F(Controller, AutomaticRetrievePastesThenTellsTheDevice) {
+    Sim("file 1 " + Hex(DeviceText));
+    Open(IDD_FULL_WINDOW);
+    SetDlgItemTextA(window_, IDC_PREVIEW, "old");
+    Tick();
+    const std::string keys = PumpKeys(1000);  // delivers the posted retrieve
+
+    EXPECT_EQ(ItemText(window_, IDC_PREVIEW), PcText);
+    EXPECT_EQ(ClipboardText(), PcText);
+    EXPECT_EQ(ClipboardLocale(), EnglishUs) << "the text is code page 1252 on any system";
+    EXPECT_EQ(ClipboardTextFlag, 1u);
+    EXPECT_TRUE(Enabled(IDC_SEND));
+    EXPECT_EQ(keys, "d11 d56 u56 u11") << "Ctrl+V typed into the focused window";
+
+    EXPECT_EQ(Count("92"), 1);
+    const std::string sent = Sim("pc-bytes");
+    EXPECT_EQ(sent.substr(sent.size() - 4), "BC92") << "the done command ends the exchange";
+    EXPECT_LT(sent.rfind("FB"), sent.rfind("BC92")) << "after the last block request";
+
+    ExpectConnectedLook();
+    EXPECT_EQ(ItemText(window_, IDC_STATUS_LINE), "");
+    EXPECT_FALSE(GetWindowLongA(GetDlgItem(window_, IDC_PROGRESS), GWL_STYLE) & WS_VISIBLE);
+    EXPECT_EQ(BusyFlag, 0u);
+}
+
+TEST_F(Controller, CompactWindowRetrievesAndPastesToo) {
+    Sim("file 1 " + Hex(DeviceText));
+    Open(IDD_COMPACT_WINDOW);
+    Tick();
+    const std::string keys = PumpKeys(1000);
+    EXPECT_EQ(ClipboardText(), PcText);
+    EXPECT_EQ(keys, "d11 d56 u56 u11");
+    EXPECT_EQ(Count("92"), 1);
+    ExpectConnectedLook();
+}
+
+TEST_F(Controller, RetrieveWithoutAutoUploadTypesNothingAndSendsNoDone) {
+    Sim("file 1 " + Hex(DeviceText));
+    AutoUploadFlag = 0;
+    Open(IDD_FULL_WINDOW);
+    Connect();
+    Command(IDC_RETRIEVE);
+    EXPECT_EQ(PumpKeys(300), "");
+    EXPECT_EQ(ClipboardText(), PcText);
+    EXPECT_EQ(ItemText(window_, IDC_PREVIEW), PcText);
+    EXPECT_EQ(Count("92"), 0);
+}
+
+TEST_F(Controller, EmptyFileEmptiesPreviewAndClipboardAndStillEndsTheTransfer) {
+    PutClipboardText("old");
+    Open(IDD_FULL_WINDOW);
+    EXPECT_EQ(ItemText(window_, IDC_PREVIEW), "old");
+    Tick();
+    std::string during;
+    {
+        // While the notice is up, a tick must leave the device alone.
+        BoxWatcher watcher([&](HWND) {
+            const std::string before = Sim("pc-bytes");
+            const LRESULT result = SendMessageA(window_, WM_TIMER, PollTimerId, 0);
+            const std::string after = Sim("pc-bytes");
+            return std::to_string(result) + (before == after ? " quiet" : " talked");
+        });
+        PumpMessages();
+        const auto seen = watcher.Seen();
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0].caption, "Quillatron Notice");
+        EXPECT_EQ(seen[0].text, "No data in Quillatron file.");
+        EXPECT_EQ(seen[0].note, "0 quiet");
+    }
+    EXPECT_EQ(ItemText(window_, IDC_PREVIEW), "");
+    EXPECT_FALSE(ClipboardHasText());
+    EXPECT_EQ(ClipboardTextFlag, 0u);
+    EXPECT_EQ(Count("92"), 1) << "automatic mode ends the transfer even when it failed";
+    EXPECT_EQ(Tick(), 1) << "polling resumes after the command";
+}
+
+TEST_F(Controller, FailureInTheBackgroundIsSilentButStillCleansUp) {
+    PutClipboardText("old");
+    Open(IDD_COMPACT_WINDOW);
+    PutInBackground();
+    Tick();
+    BoxWatcher watcher;
+    PumpMessages();
+    EXPECT_TRUE(watcher.Seen().empty());
+    EXPECT_FALSE(ClipboardHasText());
+    EXPECT_EQ(Count("92"), 1);
+    EXPECT_EQ(ConnectedFlag, 1u);
+}
+
+TEST_F(Controller, BusyClipboardLeavesTextInPreviewAndTypesNothing) {
+    Sim("file 1 " + Hex(DeviceText));
+    Open(IDD_FULL_WINDOW);
+    Connect();
+    {
+        ClipboardHolder holder;
+        Command(IDC_RETRIEVE);
+    }
+    EXPECT_EQ(PumpKeys(300), "");
+    EXPECT_EQ(ItemText(window_, IDC_PREVIEW), PcText);
+    EXPECT_EQ(Count("92"), 0) << "nothing was pasted, so the device is not told";
+    EXPECT_EQ(BusyFlag, 0u);
+}
+
+TEST_F(Controller, FileLongerThanTheBlockIsRefused) {
+    Sim("fill 1 30000");
+    Sim("overstate 20000");  // announces 50000 characters
+    Open(IDD_FULL_WINDOW);
+    Connect();
+    BoxWatcher watcher;
+    Command(IDC_RETRIEVE);
+    const auto seen = watcher.Seen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text, "Unexpected reply from Quillatron 4100.");
+    EXPECT_EQ(Count("84"), 0) << "refused before the read command";
+    EXPECT_FALSE(ClipboardHasText());
+}
+
+TEST_F(Controller, PortFailureDuringRetrieveKeepsTheDisconnectedState) {
+    Sim("file 1 " + Hex(DeviceText));
+    Open(IDD_FULL_WINDOW);
+    Connect();
+    Sim("hangup");
+    {
+        BoxWatcher watcher;
+        Command(IDC_RETRIEVE);
+        const auto seen = watcher.Seen();
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0].caption, "Quillatron Error");
+        EXPECT_FALSE(seen[0].text.empty());
+        EXPECT_NE(seen[0].text, SystemText(ERROR_SUCCESS)) << "the failing call's own error";
+    }
+    EXPECT_EQ(ConnectedFlag, 0u);
+    EXPECT_EQ(PortHandle, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(WindowText(window_), "Quillatron Get Utility 3.0");
+    EXPECT_EQ(SmallIcon(), MainIcon);
+    EXPECT_EQ(VisiblePicture(), IDC_PICTURE_CABLE_IDLE);
+    EXPECT_FALSE(Enabled(IDC_RETRIEVE));
+    EXPECT_EQ(ItemText(window_, IDC_STATUS_TEXT), "No Quillatron found.");
+
+    Tick();
+    EXPECT_EQ(ConnectedFlag, 1u) << "the next tick opens the port afresh";
+}
+
+}  // namespace
