@@ -10,6 +10,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -65,9 +66,27 @@ void WriteNumber(HKEY root, const char* name, DWORD number) {
     RegCloseKey(key);
 }
 
+// A started copy of the program. One that a failed check leaves running is
+// ended when this goes out of scope, so that the next case starts clean.
 struct Started {
     PROCESS_INFORMATION info = {};
     std::string commandLine;
+
+    Started() = default;
+    Started(const Started&) = delete;
+    Started& operator=(const Started&) = delete;
+    Started(Started&& other) noexcept : info(other.info), commandLine(std::move(other.commandLine)) {
+        other.info = {};
+    }
+    ~Started() {
+        if (!info.hProcess) return;
+        if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(info.hProcess, 0);
+            WaitForSingleObject(info.hProcess, GenerousWaitMs);
+        }
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
 };
 
 std::optional<Started> Start() {
@@ -80,20 +99,6 @@ std::optional<Started> Start() {
                         &started.info))
         return std::nullopt;
     return started;
-}
-
-void Release(Started& started) {
-    CloseHandle(started.info.hThread);
-    CloseHandle(started.info.hProcess);
-}
-
-// Ends a copy that a failed check left running, so that the next case starts clean.
-void EndIfRunning(Started& started) {
-    if (WaitForSingleObject(started.info.hProcess, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(started.info.hProcess, 0);
-        WaitForSingleObject(started.info.hProcess, GenerousWaitMs);
-    }
-    Release(started);
 }
 
 DWORD WindowProcess(HWND window) {
@@ -193,7 +198,6 @@ TEST_F(Startup, OneCopyRunsItsWindowASecondEndsAndClosingStoresTheOptions) {
     auto first = Start();
     ASSERT_TRUE(first) << "could not start " << ProgramPath() << ", error " << GetLastError();
     HWND window = WaitForMainWindow(first->info.dwProcessId);
-    if (!window) EndIfRunning(*first);
     ASSERT_NE(window, nullptr) << "the compact window should appear";
 
     // The window as start-up and its first message leave it.
@@ -231,14 +235,12 @@ TEST_F(Startup, OneCopyRunsItsWindowASecondEndsAndClosingStoresTheOptions) {
     ASSERT_TRUE(second);
     EXPECT_TRUE(EndsWithoutShowingAWindow(second->info)) << "a second copy shows nothing";
     EXPECT_EQ(ExitCodeAfterEnd(second->info.hProcess), ExitNormal);
-    Release(*second);
     EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, "AutoUploadFlag"), 0u) << "the second copy repaired it";
     EXPECT_EQ(FindWindowA(MainClass, CompactTitle), window) << "the first copy's window is the only one";
 
     // Closing the window ends the program and stores the two options.
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(ExitCodeAfterEnd(first->info.hProcess), ExitNormal);
-    EndIfRunning(*first);
     EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, "DisclosedFlag"), 0u);
     EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, "AppendFlag"), 0u);
 }
@@ -252,7 +254,6 @@ TEST_F(Startup, StoredOptionsComeBackAndTheNextStartSucceeds) {
     EXPECT_NE(window, nullptr) << "a start after a closed copy finds the mutex free";
     if (window) PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(ExitCodeAfterEnd(started->info.hProcess), ExitNormal);
-    EndIfRunning(*started);
     EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, "DisclosedFlag"), 7u) << "kept unchanged through a run";
     EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, "AppendFlag"), 1u) << "kept unchanged through a run";
 }
