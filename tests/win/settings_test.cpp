@@ -73,21 +73,40 @@ std::optional<std::string> ReadText(HKEY root, const char* path, const char* nam
     return std::string(value->bytes.c_str());
 }
 
+// A key whose access list is empty can be opened by nobody, its owner aside,
+// who may still give the access back.
+void SetAccess(HKEY root, const char* path, bool open) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path, 0, WRITE_DAC, &key) != ERROR_SUCCESS) return;
+    ACL empty;
+    InitializeAcl(&empty, sizeof empty, ACL_REVISION);
+    SECURITY_DESCRIPTOR descriptor;
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, open ? nullptr : &empty, FALSE);
+    RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor);
+    RegCloseKey(key);
+}
+
+void RemoveTree(HKEY root, const char* path) {
+    SetAccess(root, path, true);
+    RegDeleteTreeA(root, path);
+}
+
 class Settings : public ::testing::Test {
 protected:
     void SetUp() override {
         CloseSettings();
         savedPortName_ = ReadRaw(HKEY_LOCAL_MACHINE, EnumPath, "PortName");
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, EnumTop);
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, SettingsTop);
-        RegDeleteTreeA(HKEY_CURRENT_USER, SettingsTop);
+        RemoveTree(HKEY_LOCAL_MACHINE, EnumTop);
+        RemoveTree(HKEY_LOCAL_MACHINE, SettingsTop);
+        RemoveTree(HKEY_CURRENT_USER, SettingsTop);
     }
 
     void TearDown() override {
         CloseSettings();
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, SettingsTop);
-        RegDeleteTreeA(HKEY_CURRENT_USER, SettingsTop);
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, EnumTop);
+        RemoveTree(HKEY_LOCAL_MACHINE, SettingsTop);
+        RemoveTree(HKEY_CURRENT_USER, SettingsTop);
+        RemoveTree(HKEY_LOCAL_MACHINE, EnumTop);
         if (savedPortName_)
             WriteRaw(HKEY_LOCAL_MACHINE, EnumPath, "PortName", savedPortName_->type,
                      savedPortName_->bytes.data(), static_cast<DWORD>(savedPortName_->bytes.size()));
@@ -235,13 +254,33 @@ TEST_F(Settings, StoreOptionWritesOnlyWhileTheUserKeyIsOpen) {
     EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, SettingsPath, "DisclosedFlag"), 1u);
 }
 
+TEST_F(Settings, WithoutAccessToTheMachineKeysTheUserSettingsStillLoadAndStore) {
+    WriteText(HKEY_LOCAL_MACHINE, EnumPath, "PortName", "COM3");
+    WriteNumber(HKEY_LOCAL_MACHINE, SettingsPath, "ComPortSel", 9);
+    WriteNumber(HKEY_CURRENT_USER, SettingsPath, "DisclosedFlag", 7);
+    SetAccess(HKEY_LOCAL_MACHINE, EnumTop, false);
+    SetAccess(HKEY_LOCAL_MACHINE, SettingsTop, false);
+
+    LoadSettings();
+    EXPECT_STREQ(PortName, "") << "no port name without the enumeration key";
+    EXPECT_EQ(MachineSettingsKey, nullptr);
+    ASSERT_NE(UserSettingsKey, nullptr);
+    EXPECT_EQ(DisclosedFlag, 7u);
+    StoreOption("AppendFlag", 1);
+    CloseSettings();
+
+    EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, SettingsPath, "AppendFlag"), 1u);
+    SetAccess(HKEY_LOCAL_MACHINE, SettingsTop, true);
+    EXPECT_EQ(ReadNumber(HKEY_LOCAL_MACHINE, SettingsPath, "ComPortSel"), 9u) << "a key not open is not repaired";
+}
+
 TEST_F(Settings, LoadingAgainForgetsWhatAnEarlierLoadFound) {
     WriteText(HKEY_LOCAL_MACHINE, EnumPath, "PortName", "COM3");
     WriteNumber(HKEY_CURRENT_USER, SettingsPath, "DisclosedFlag", 1);
     Load();
     ASSERT_STREQ(PortName, "COM3");
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, EnumTop);
-    RegDeleteTreeA(HKEY_CURRENT_USER, SettingsTop);
+    RemoveTree(HKEY_LOCAL_MACHINE, EnumTop);
+    RemoveTree(HKEY_CURRENT_USER, SettingsTop);
     Load();
     EXPECT_STREQ(PortName, "");
     EXPECT_EQ(DisclosedFlag, 0u);
