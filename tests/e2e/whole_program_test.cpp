@@ -1,0 +1,254 @@
+// The real glimmerly.exe under Wine, as a user runs it: the emulated keyboard
+// on COM7, Wine's notepad holding the focus, and the probe reading from
+// outside what the program shows. Needs the test bed that scripts/test sets
+// up (WINEPREFIX, DISPLAY, GLIMMERLY_WIN64_DIR); skipped without it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "harness/cp1252.h"
+#include "harness/device_charset.h"
+#include "harness/scene.h"
+#include "harness/wait_until.h"
+#include "harness/wire_summary.h"
+#include "quillsim/hex.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using e2e::Scene;
+using e2e::WaitUntil;
+
+// Generous bounds: the program polls every 3 s, a lost keyboard is noticed
+// only after five empty reads, and Wine is slow on a loaded machine.
+constexpr auto StartBound = 60s;
+constexpr auto LandBound = 60s;
+constexpr auto StateBound = 40s;
+constexpr auto ExitBound = 30s;
+constexpr int PollsToWatch = 3;
+// The poll timer runs every 3000 ms; a gap below this would mean the program
+// polls faster than its timer, one far above it that polling stalled.
+constexpr int64_t MinPollGapUs = 2'500'000;
+constexpr int64_t MaxPollGapUs = 10'000'000;
+
+const std::string SearchingText = "No Quillatron found.";
+const std::string FoundText = "Quillatron found.";
+const std::string ConnectedTitle = "Connected to Quillatron";
+
+std::string AllSharedCharacters() {
+    std::string s;
+    int n = 0;
+    for (const auto& c : e2e::SharedCharacters()) {
+        s += c.utf8;
+        if (++n % 24 == 0) s += "\n";
+    }
+    return s;
+}
+
+// Every character the keyboard shares with the PC, plain ASCII, a tab and the
+// two flow-control bytes (which a port with XON/XOFF left on would swallow).
+std::string FirstVisitText() {
+    return "From the keyboard, every shared character:\n" + AllSharedCharacters() +
+           "\nThe quick brown fox jumps over the lazy dog 0123456789.\n"
+           "Punctuation !\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~\ttab\x11xon\x13xoff\n"
+           "Last line without an end";
+}
+
+const std::string SecondVisitText = "Second visit: d\xC3\xA9j\xC3\xA0 vu, na\xC3\xAFve caf\xC3\xA9.\n"
+                                    "Zweiter Besuch: Gr\xC3\xBC\xC3\x9F" "e aus K\xC3\xB6ln.\n";
+
+std::string DeviceHex(const std::string& utf8) {
+    auto bytes = e2e::EncodeForDevice(utf8);
+    EXPECT_TRUE(bytes.has_value()) << "the keyboard cannot hold: " << utf8;
+    return quillsim::ToHex(bytes.value_or(std::vector<uint8_t>{}));
+}
+
+class WholeProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        auto env = e2e::TestBedEnv::FromEnvironment();
+        std::string missing = env.Missing();
+        if (!missing.empty()) GTEST_SKIP() << "no test bed: " << missing << " (scripts/test sets it up)";
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        scene_ = std::make_unique<Scene>(env, std::filesystem::current_path().string() + "/e2e-work/" + name);
+        std::string error;
+        ASSERT_TRUE(scene_->StartDevice(quillsim::DefaultBaud, &error)) << error;
+    }
+    void TearDown() override {
+        if (!scene_) return;
+        // The keyboard's view of the run, kept beside the program's output for a failure's reader.
+        if (scene_->HasDevice()) scene_->Device().SaveTranscript(scene_->WorkDir() + "/transcript.txt");
+        scene_->StopAll();
+    }
+
+    // Starts the program and waits for its window; the keyboard is out of range
+    // until the test brings it in.
+    void StartProgramSearching() {
+        ASSERT_TRUE(scene_->ControlOk("present 0"));
+        std::string error;
+        ASSERT_TRUE(scene_->StartProgram(&error)) << error;
+        ASSERT_TRUE(scene_->WaitForProgramWindow(StartBound)) << "the program's window never appeared";
+    }
+
+    void StartNotepadWithFocus() {
+        std::string error;
+        ASSERT_TRUE(scene_->StartNotepad(&error)) << error;
+        ASSERT_TRUE(scene_->WaitForNotepadFocus(StartBound)) << "notepad never became the foreground window";
+    }
+
+    std::string NotepadUtf8() { return e2e::Cp1252ToUtf8(scene_->NotepadText().value_or("<unreadable>")); }
+
+    bool WaitForNotepad(const std::string& expectedUtf8) {
+        return WaitUntil(LandBound, [&] { return NotepadUtf8() == expectedUtf8; });
+    }
+
+    std::vector<e2e::WireExchange> Wire() { return e2e::Exchanges(scene_->Device().Transcript()); }
+
+    bool WaitForView(const std::string& title, const std::string& status, int picture) {
+        return WaitUntil(StateBound, [&] {
+            auto v = scene_->View();
+            return v.title == title && v.statusText == status && v.visiblePictures == std::set<int>{picture};
+        });
+    }
+
+    std::unique_ptr<Scene> scene_;
+};
+
+TEST_F(WholeProgram, FirstStartSearchesQuietlyRepairsSettingsAndClosesWithExitCode1) {
+    auto& probe = scene_->Probe();
+    ASSERT_TRUE(probe.RegDelete(e2e::MachineKey, "ProgPath"));
+    ASSERT_TRUE(probe.RegSetDword(e2e::MachineKey, "ComPortSel", 9));
+    ASSERT_TRUE(probe.RegSetDword(e2e::UserKey, "AutoUploadFlag", 7));
+    ASSERT_TRUE(probe.RegDelete(e2e::UserKey, "DisclosedFlag"));
+    ASSERT_TRUE(probe.RegDelete(e2e::UserKey, "AppendFlag"));
+
+    StartProgramSearching();
+    auto view = scene_->View();
+    EXPECT_EQ(view.title, "Glimmerly v3.0");
+    EXPECT_EQ(view.statusText, SearchingText);
+    EXPECT_EQ(view.visiblePictures, std::set<int>{e2e::PictureWavesSearchingId}) << "exactly the searching picture";
+    EXPECT_FALSE(view.progressVisible);
+
+    // Two hellos that nobody answers: the program keeps searching and says nothing.
+    ASSERT_TRUE(WaitUntil(StateBound, [&] { return e2e::CommandTimes(Wire(), e2e::CmdHello).size() >= 2; }))
+        << "the program never sent its hello on COM7";
+    view = scene_->View();
+    EXPECT_EQ(view.statusText, SearchingText);
+    EXPECT_EQ(view.visiblePictures, std::set<int>{e2e::PictureWavesSearchingId});
+    auto window = probe.Window(e2e::ProgramClass);
+    ASSERT_TRUE(window);
+    int visibleWindows = 0;
+    for (const auto& w : probe.Run({"list", "--pid", window->Text("pid")}).OfKind("window"))
+        visibleWindows += w.Number("visible") == 1;
+    EXPECT_EQ(visibleWindows, 1) << "a silent keyboard must not bring up a message box";
+
+    auto progPath = probe.RegGet(e2e::MachineKey, "ProgPath");
+    ASSERT_TRUE(progPath) << "ProgPath was not recorded";
+    EXPECT_EQ(progPath->Number("type"), 1) << "ProgPath is a REG_SZ";
+    EXPECT_NE(progPath->Text("data").find("glimmerly.exe"), std::string::npos) << progPath->Text("data");
+    auto comPortSel = probe.RegGet(e2e::MachineKey, "ComPortSel");
+    ASSERT_TRUE(comPortSel);
+    EXPECT_EQ(comPortSel->Number("dword"), 1) << "an out-of-range ComPortSel is repaired to 1";
+    auto autoUpload = probe.RegGet(e2e::UserKey, "AutoUploadFlag");
+    ASSERT_TRUE(autoUpload);
+    EXPECT_EQ(autoUpload->Number("dword"), 0) << "an AutoUploadFlag other than 0 or 1 is repaired to 0";
+
+    auto rc = scene_->CloseProgram(ExitBound);
+    ASSERT_TRUE(rc) << "the program did not end after WM_CLOSE";
+    EXPECT_EQ(*rc, 1);
+    auto disclosed = probe.RegGet(e2e::UserKey, "DisclosedFlag");
+    auto append = probe.RegGet(e2e::UserKey, "AppendFlag");
+    ASSERT_TRUE(disclosed && append) << "closing the window stores both options";
+    EXPECT_EQ(disclosed->Number("dword"), 0);
+    EXPECT_EQ(append->Number("dword"), 0);
+}
+
+TEST_F(WholeProgram, SecondCopyEndsWithExitCode1AndShowsNothing) {
+    StartProgramSearching();
+    e2e::WineProcess copy;
+    std::string error;
+    ASSERT_TRUE(scene_->StartSecondCopy(copy, &error)) << error;
+    auto rc = copy.WaitExit(int(std::chrono::milliseconds(ExitBound).count()));
+    ASSERT_TRUE(rc) << "the second copy did not end by itself";
+    EXPECT_EQ(*rc, 1);
+    EXPECT_EQ(scene_->Probe().Windows(e2e::ProgramClass).size(), 1u) << "only the first copy has a window";
+    EXPECT_TRUE(scene_->Program().Running()) << "the first copy keeps running";
+}
+
+TEST_F(WholeProgram, RetrievesPastesPollsLosesTheKeyboardAndFindsItAgain) {
+    const std::string first = FirstVisitText();
+    ASSERT_TRUE(scene_->ControlOk("file 1 " + DeviceHex(first)));
+    ASSERT_TRUE(scene_->ControlOk("current 1"));
+    StartProgramSearching();
+    StartNotepadWithFocus();
+
+    SCOPED_TRACE("the keyboard comes into range");
+    ASSERT_TRUE(scene_->ControlOk("clear-transcript"));
+    ASSERT_TRUE(scene_->ControlOk("present 1"));
+    const std::string firstPc = e2e::PcTextOf(first);
+    ASSERT_TRUE(WaitForNotepad(firstPc)) << "notepad holds:\n" << NotepadUtf8();
+    auto clip = scene_->Probe().Clipboard();
+    ASSERT_TRUE(clip.opened && clip.hasText);
+    EXPECT_EQ(e2e::Cp1252ToUtf8(clip.text), firstPc);
+
+    // After the paste: the end-of-transfer command, then only polls.
+    auto donePolls = [&] {
+        auto wire = Wire();
+        auto done = e2e::CommandTimes(wire, e2e::CmdDone);
+        if (done.empty()) return 0L;
+        auto polls = e2e::CommandTimes(wire, e2e::CmdQueryFile);
+        return long(std::count_if(polls.begin(), polls.end(), [&](int64_t t) { return t > done.front(); }));
+    };
+    ASSERT_TRUE(WaitUntil(StateBound, [&] { return donePolls() >= PollsToWatch; }))
+        << "no end-of-transfer command followed by polls";
+    auto wire = Wire();
+    ASSERT_FALSE(wire.empty());
+    EXPECT_EQ(wire.front().command, e2e::CmdHello);
+    EXPECT_EQ(std::string(wire.front().reply.begin(), wire.front().reply.end()), "Quillatron IR v1.0");
+    auto reads = e2e::CommandTimes(wire, e2e::CmdReadText);
+    auto done = e2e::CommandTimes(wire, e2e::CmdDone);
+    ASSERT_EQ(reads.size(), 1u) << "one retrieve while the keyboard stays in range";
+    ASSERT_EQ(done.size(), 1u);
+    EXPECT_LT(reads.front(), done.front()) << "the end-of-transfer command comes after the retrieve";
+    for (const auto& x : wire) {
+        if (x.command != e2e::CmdReadText) continue;
+        EXPECT_EQ(x.blockBytes, e2e::EncodeForDevice(first)->size());
+    }
+    std::vector<int64_t> polls;
+    for (int64_t t : e2e::CommandTimes(wire, e2e::CmdQueryFile))
+        if (t > done.front()) polls.push_back(t);
+    for (size_t i = 1; i < polls.size(); ++i) {
+        EXPECT_GE(polls[i] - polls[i - 1], MinPollGapUs) << "poll " << i;
+        EXPECT_LE(polls[i] - polls[i - 1], MaxPollGapUs) << "poll " << i;
+    }
+    auto view = scene_->View();
+    EXPECT_EQ(view.title, ConnectedTitle);
+    EXPECT_EQ(view.statusText, FoundText);
+    EXPECT_EQ(view.visiblePictures, std::set<int>{e2e::PictureWavesLinkedId});
+    EXPECT_FALSE(view.progressVisible);
+    EXPECT_EQ(view.statusLine, "");
+
+    SCOPED_TRACE("the keyboard leaves without a word");
+    ASSERT_TRUE(scene_->ControlOk("present 0"));
+    EXPECT_TRUE(WaitForView("Glimmerly 3.0", SearchingText, e2e::PictureWavesSearchingId))
+        << "title \"" << scene_->View().title << "\"";
+
+    SCOPED_TRACE("it comes back with another text");
+    ASSERT_TRUE(scene_->ControlOk("file 1 " + DeviceHex(SecondVisitText)));
+    ASSERT_TRUE(scene_->ControlOk("present 1"));
+    const std::string both = firstPc + e2e::PcTextOf(SecondVisitText);
+    ASSERT_TRUE(WaitForNotepad(both)) << "notepad holds:\n" << NotepadUtf8();
+    clip = scene_->Probe().Clipboard();
+    ASSERT_TRUE(clip.opened && clip.hasText);
+    EXPECT_EQ(e2e::Cp1252ToUtf8(clip.text), e2e::PcTextOf(SecondVisitText));
+    EXPECT_EQ(e2e::CommandTimes(Wire(), e2e::CmdReadText).size(), 2u);
+    EXPECT_TRUE(WaitForView(ConnectedTitle, FoundText, e2e::PictureWavesLinkedId));
+}
+
+}  // namespace
