@@ -4,7 +4,7 @@ GLIMMERLY_PACKAGES=(
     cmake g++ make clang python3 googletest libgtest-dev
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
     binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-    wine wine64 xvfb x11-apps imagemagick xdotool
+    wine wine64 fonts-wine fonts-liberation xvfb x11-apps imagemagick xdotool
 )
 
 install_missing_packages() {
