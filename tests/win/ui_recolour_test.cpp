@@ -1,0 +1,178 @@
+// The status pictures take the button-face colour: exact light grey changes,
+// everything else stays, and the images they replace are freed.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "app/startup.h"
+#include "ui/recolour.h"
+#include "ui_recolour_test_ids.h"
+#include "ui_support.h"
+
+using namespace ui_test;
+
+namespace {
+
+struct Pixel {
+    uint8_t blue, green, red;
+    bool operator==(const Pixel& other) const {
+        return blue == other.blue && green == other.green && red == other.red;
+    }
+};
+
+// The bitmap's pixels as 24-bit rows without padding, top row first.
+std::vector<Pixel> PixelsOf(HBITMAP bitmap, int* width = nullptr) {
+    BITMAP shape = {};
+    GetObjectA(bitmap, sizeof shape, &shape);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = shape.bmWidth;
+    info.bmiHeader.biHeight = -shape.bmHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    const int row = (shape.bmWidth * 3 + 3) / 4 * 4;
+    std::vector<uint8_t> bytes(static_cast<size_t>(row * shape.bmHeight));
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, bitmap, 0, static_cast<UINT>(shape.bmHeight), bytes.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    std::vector<Pixel> pixels;
+    for (int y = 0; y < shape.bmHeight; ++y)
+        for (int x = 0; x < shape.bmWidth; ++x) {
+            const uint8_t* p = &bytes[static_cast<size_t>(y * row + x * 3)];
+            pixels.push_back({p[0], p[1], p[2]});
+        }
+    if (width) *width = shape.bmWidth;
+    return pixels;
+}
+
+std::vector<Pixel> ResourcePixels(int bitmapId) {
+    HBITMAP original = LoadBitmapA(AppInstance, MAKEINTRESOURCEA(bitmapId));
+    auto pixels = PixelsOf(original);
+    DeleteObject(original);
+    return pixels;
+}
+
+HBITMAP ImageOf(HWND control) {
+    return reinterpret_cast<HBITMAP>(SendMessageA(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
+}
+
+constexpr Pixel LightGrey = {192, 192, 192};
+constexpr COLORREF Face = RGB(212, 208, 200);
+constexpr Pixel FacePixel = {200, 208, 212};  // stored blue first
+constexpr COLORREF OtherFace = RGB(90, 140, 60);
+constexpr Pixel OtherFacePixel = {60, 140, 90};
+
+// Sets the face colour for one test and puts the previous one back after it.
+class RecolourTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        PrepareProgram();
+        HDC screen = GetDC(nullptr);
+        const int depth = GetDeviceCaps(screen, BITSPIXEL);
+        ReleaseDC(nullptr, screen);
+        if (depth != 24 && depth != 32) GTEST_SKIP() << "the display has " << depth << " bits per pixel";
+        savedFace_ = GetSysColor(COLOR_BTNFACE);
+    }
+    void TearDown() override { SetFace(savedFace_); }
+
+    static void SetFace(COLORREF colour) {
+        const INT element = COLOR_BTNFACE;
+        SetSysColors(1, &element, &colour);
+        PumpMessages();
+    }
+
+    // Every pixel of exactly light grey in the resource shows `face`; every other
+    // pixel shows what the resource holds.
+    static void ExpectRecoloured(HWND picture, int bitmapId, Pixel face) {
+        const auto original = ResourcePixels(bitmapId);
+        const auto shown = PixelsOf(ImageOf(picture));
+        ASSERT_EQ(shown.size(), original.size());
+        size_t grey = 0;
+        for (size_t i = 0; i < shown.size(); ++i) {
+            const bool wasGrey = original[i] == LightGrey;
+            grey += wasGrey;
+            const Pixel want = wasGrey ? face : original[i];
+            ASSERT_TRUE(shown[i] == want) << "bitmap " << bitmapId << " pixel " << i;
+        }
+        EXPECT_GT(grey * 2, shown.size()) << "light grey covers more than half of the picture";
+    }
+
+private:
+    COLORREF savedFace_ = 0;
+};
+
+TEST_F(RecolourTest, AllFourPicturesTakeTheFaceColourAndKeepTheirDrawing) {
+    HWND window = OpenMainWindow(IDD_COMPACT_WINDOW);
+    SetFace(Face);
+    RefreshStatusPictures(window);
+    ExpectRecoloured(GetDlgItem(window, IDC_PICTURE_CABLE_IDLE), IDB_CABLE_IDLE, FacePixel);
+    ExpectRecoloured(GetDlgItem(window, IDC_PICTURE_CABLE_LINKED), IDB_CABLE_LINKED, FacePixel);
+    ExpectRecoloured(GetDlgItem(window, IDC_PICTURE_WAVES_SEARCHING), IDB_WAVES_SEARCHING, FacePixel);
+    ExpectRecoloured(GetDlgItem(window, IDC_PICTURE_WAVES_LINKED), IDB_WAVES_LINKED, FacePixel);
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(window, IDC_PICTURE_WAVES_SEARCHING)))
+        << "recolouring leaves the chosen picture visible";
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(window, IDC_PICTURE_CABLE_IDLE)));
+    CloseMainWindow(window);
+}
+
+TEST_F(RecolourTest, OnlyExactLightGreyChanges) {
+    HWND picture = CreateWindowExA(0, "STATIC", nullptr, WS_POPUP | SS_BITMAP, 0, 0, 10, 10, nullptr,
+                                   nullptr, AppInstance, nullptr);
+    SetFace(Face);
+    RecolourBitmap(IDB_TEST_NEAR_GREY, picture);
+    int width = 0;
+    const auto shown = PixelsOf(ImageOf(picture), &width);
+    ASSERT_EQ(width, 4);
+    // Top row: grey, 192,192,193, 193,192,192, red. Bottom row: black, grey, 192,193,192, grey.
+    const std::vector<Pixel> want = {FacePixel, {193, 192, 192}, {192, 192, 193}, {0, 0, 255},
+                                     {0, 0, 0},  FacePixel,       {192, 193, 192}, FacePixel};
+    ASSERT_EQ(shown.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i)
+        EXPECT_TRUE(shown[i] == want[i]) << "pixel " << i << " is " << int(shown[i].red) << ","
+                                         << int(shown[i].green) << "," << int(shown[i].blue);
+    HBITMAP image = ImageOf(picture);
+    DestroyWindow(picture);
+    DeleteObject(image);
+}
+
+TEST_F(RecolourTest, SecondColourChangeLeavesNoTraceOfTheFirstAndFreesItsImages) {
+    HWND window = OpenMainWindow(IDD_COMPACT_WINDOW);
+    SetFace(OtherFace);  // the window hears WM_SYSCOLORCHANGE and refreshes itself
+    RefreshStatusPictures(window);
+    std::array<HBITMAP, 4> first{};
+    for (int i = 0; i < 4; ++i)
+        first[static_cast<size_t>(i)] = ImageOf(GetDlgItem(window, IDC_PICTURE_CABLE_IDLE + i));
+    SetFace(Face);
+    RefreshStatusPictures(window);
+    for (int i = 0; i < 4; ++i) {
+        HWND picture = GetDlgItem(window, IDC_PICTURE_CABLE_IDLE + i);
+        ExpectRecoloured(picture, IDB_CABLE_IDLE + i, FacePixel);
+        for (const Pixel& p : PixelsOf(ImageOf(picture)))
+            ASSERT_FALSE(p == OtherFacePixel) << "a pixel of the first colour is left in picture " << i;
+        EXPECT_EQ(GetObjectType(first[static_cast<size_t>(i)]), 0u)
+            << "the image replaced in picture " << i << " has been deleted";
+    }
+    CloseMainWindow(window);
+}
+
+TEST_F(RecolourTest, GreyFaceChangesNothing) {
+    HWND window = OpenMainWindow(IDD_COMPACT_WINDOW);
+    SetFace(RGB(192, 192, 192));
+    RefreshStatusPictures(window);
+    HWND picture = GetDlgItem(window, IDC_PICTURE_WAVES_LINKED);
+    EXPECT_TRUE(PixelsOf(ImageOf(picture)) == ResourcePixels(IDB_WAVES_LINKED));
+    CloseMainWindow(window);
+}
+
+TEST_F(RecolourTest, WindowWithoutThePicturesIsLeftAlone) {
+    HWND plain = CreateWindowExA(0, "STATIC", nullptr, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 AppInstance, nullptr);
+    RefreshStatusPictures(plain);  // no picture controls: nothing to do, nothing to crash
+    RecolourBitmap(IDB_CABLE_IDLE, nullptr);
+    DestroyWindow(plain);
+}
+
+}  // namespace
