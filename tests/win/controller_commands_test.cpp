@@ -21,7 +21,7 @@ TEST_F(Controller, CommandsWithoutDeviceSayNoKeyboardOrPutTheListBack) {
     EXPECT_EQ(Selection(), 0) << "back on file 1";
     EXPECT_EQ(CurrentFile, 5u);
     EXPECT_EQ(BusyFlag, 0u);
-    EXPECT_EQ(Sim("pc-bytes"), "ok") << "nothing reached the device";
+    EXPECT_EQ(QuillsimPcBytes(), "") << "nothing reached the device";
 }
 
 TEST_F(Controller, OtherNotificationsOfTheCommandControlsAreNotCommands) {
@@ -77,6 +77,26 @@ TEST_F(Controller, FailedSendStillOffersTheRetrieve) {
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].text, "Quillatron file is full.");
     EXPECT_TRUE(Enabled(IDC_RETRIEVE));
+}
+
+TEST_F(Controller, PortFailureDuringSendKeepsTheDisconnectedState) {
+    Sim("file 1 " + Hex("old"));
+    PutClipboardText("new");
+    Open(IDD_FULL_WINDOW);
+    Connect();
+    Sim("hangup");
+    BoxWatcher watcher;
+    Command(IDC_SEND);
+    const auto seen = watcher.Seen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].caption, "Quillatron Error");
+    EXPECT_NE(seen[0].text, SystemText(ERROR_SUCCESS));
+    EXPECT_EQ(ConnectedFlag, 0u);
+    EXPECT_EQ(WindowText(window_), "Quillatron Get Utility 3.0");
+    EXPECT_EQ(SmallIcon(), MainIcon);
+    EXPECT_FALSE(Enabled(IDC_RETRIEVE)) << "no retrieve offered for a device that is gone";
+    EXPECT_EQ(VisiblePicture(), IDC_PICTURE_CABLE_IDLE);
+    EXPECT_EQ(BusyFlag, 0u);
 }
 
 TEST_F(Controller, SendWithoutTextInTheClipboardSaysSo) {
@@ -157,6 +177,8 @@ TEST_F(Controller, PreviewFollowsTheClipboardOnEveryApplicationSwitch) {
     SendMessageA(window_, WM_ACTIVATEAPP, TRUE, 0);
     {
         UnrenderedClipboardText announced;
+        ASSERT_TRUE(ClipboardHasText());
+        ASSERT_EQ(ClipboardText(), "") << "announced, yet no data comes back";
         SendMessageA(window_, WM_ACTIVATEAPP, TRUE, 0);
         EXPECT_EQ(ItemText(window_, IDC_PREVIEW), "again") << "text announced but never given";
         EXPECT_EQ(ClipboardTextFlag, 0u);

@@ -15,6 +15,7 @@
 #include "controller/report.h"
 #include "controller/session.h"
 #include "controller_support.h"
+#include "quillsim_client.h"
 #include "link/exchange.h"
 #include "res/resource_ids.h"
 

@@ -114,7 +114,7 @@ TEST_F(Controller, TickWhileBusyLeavesThePortAlone) {
     BusyFlag = 1;
     EXPECT_EQ(Tick(), 0);
     BusyFlag = 0;
-    EXPECT_EQ(Sim("pc-bytes"), "ok");
+    EXPECT_EQ(QuillsimPcBytes(), "");
 }
 
 TEST_F(Controller, DestroyStoresTheTwoOptionsAndClosesThePort) {
