@@ -25,7 +25,7 @@ TestBedEnv TestBedEnv::FromEnvironment() {
 std::string TestBedEnv::Missing() const {
     namespace fs = std::filesystem;
     if (winePrefix.empty()) return "WINEPREFIX is not set";
-    if (!fs::exists(winePrefix + "/system.reg")) return "no Wine prefix at " + winePrefix;
+    if (!fs::is_directory(winePrefix)) return "no Wine prefix at " + winePrefix;
     if (display.empty()) return "DISPLAY is not set";
     if (win64Dir.empty()) return "GLIMMERLY_WIN64_DIR is not set";
     if (!fs::exists(GlimmerlyExe())) return "not built: " + GlimmerlyExe();
