@@ -12,6 +12,7 @@ TEST_F(Controller, AutomaticRetrievePastesThenTellsTheDevice) {
     Sim("file 1 " + Hex(DeviceText));
     Open(IDD_FULL_WINDOW);
     SetDlgItemTextA(window_, IDC_PREVIEW, "old");
+    KeyWitness witness;
     Tick();
     const std::string keys = PumpKeys(1000);  // delivers the posted retrieve
 
@@ -22,6 +23,8 @@ TEST_F(Controller, AutomaticRetrievePastesThenTellsTheDevice) {
     EXPECT_TRUE(Enabled(IDC_SEND));
     EXPECT_EQ(keys, "d11 d56 u56 u11") << "Ctrl+V typed into the focused window";
 
+    EXPECT_EQ(witness.Keys(), "d11 d56 u56 u11");
+    EXPECT_EQ(witness.DoneCountAtFirstKey(), 0) << "the device is told only after the paste";
     EXPECT_EQ(Count("92"), 1);
     const std::string sent = Sim("pc-bytes");
     EXPECT_EQ(sent.substr(sent.size() - 4), "BC92") << "the done command ends the exchange";

@@ -141,6 +141,63 @@ UnrenderedClipboardText::~UnrenderedClipboardText() {
     DestroyWindow(owner_);
 }
 
+namespace {
+
+std::mutex WitnessLock;
+std::string WitnessKeys;
+int WitnessDoneCount = -1;
+
+LRESULT CALLBACK WitnessHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION) {
+        const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+        const bool down = wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN;
+        std::lock_guard<std::mutex> hold(WitnessLock);
+        if (WitnessKeys.empty()) WitnessDoneCount = QuillsimCount(0x92);
+        char text[8];
+        std::snprintf(text, sizeof text, "%s%c%02lX", WitnessKeys.empty() ? "" : " ",
+                      down ? 'd' : 'u', static_cast<unsigned long>(key->vkCode));
+        WitnessKeys += text;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+KeyWitness::KeyWitness() {
+    {
+        std::lock_guard<std::mutex> hold(WitnessLock);
+        WitnessKeys.clear();
+        WitnessDoneCount = -1;
+    }
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    thread_ = std::thread([this, ready] {
+        threadId_ = GetCurrentThreadId();
+        HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, WitnessHook, GetModuleHandleA(nullptr), 0);
+        MSG message;
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists now
+        SetEvent(ready);
+        while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+        UnhookWindowsHookEx(hook);
+    });
+    WaitForSingleObject(ready, INFINITE);
+    CloseHandle(ready);
+}
+
+KeyWitness::~KeyWitness() {
+    PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+    thread_.join();
+}
+
+std::string KeyWitness::Keys() {
+    std::lock_guard<std::mutex> hold(WitnessLock);
+    return WitnessKeys;
+}
+
+int KeyWitness::DoneCountAtFirstKey() {
+    std::lock_guard<std::mutex> hold(WitnessLock);
+    return WitnessDoneCount;
+}
+
 std::string WindowText(HWND window) {
     char text[512] = "";
     GetWindowTextA(window, text, sizeof text);

@@ -57,6 +57,21 @@ private:
     HWND owner_;
 };
 
+// Watches the synthesized keys from a low-level keyboard hook on its own
+// thread. Input waits for the hook, so what the hook asks quillsim at the first
+// key shows what the device had heard before the paste was typed.
+class KeyWitness {
+public:
+    KeyWitness();
+    ~KeyWitness();
+    std::string Keys();         // "d11 d56 u56 u11"
+    int DoneCountAtFirstKey();  // done commands the device had received; -1 without keys
+
+private:
+    std::thread thread_;
+    DWORD threadId_ = 0;
+};
+
 std::string WindowText(HWND window);
 std::string ItemText(HWND window, int id);
 
