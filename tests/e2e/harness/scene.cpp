@@ -105,6 +105,9 @@ void Scene::StopAll() {
         probe_.Close(ProgramClass);
         if (!program_.WaitExit(int(std::chrono::milliseconds(PoliteCloseBound).count()))) program_.Kill();
     }
+    // `wine notepad` runs notepad.exe as a child of start.exe, so ending the
+    // process we started would leave notepad itself behind.
+    if (auto w = probe_.Window(NotepadClass)) probe_.Run({"terminate", "--pid", w->Text("pid")});
     notepad_.Kill();
     if (device_) {
         device_->Stop();

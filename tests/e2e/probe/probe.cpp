@@ -27,6 +27,8 @@
 //   reg-get KEY NAME | reg-set-sz KEY NAME DATA | reg-set-dword KEY NAME N
 //   reg-delete KEY NAME                 KEY is HKLM\... or HKCU\...
 //   resources --pid N                   GDI/USER objects and handle count
+//   terminate --pid N                   ends a process (for notepad, which asks
+//                                       before closing a changed page)
 // Exit code: 0 done, 1 nothing matched or the call failed or timed out, 2 usage.
 #include <windows.h>
 
@@ -424,6 +426,15 @@ int CmdResources(const Args& a) {
     return ExitDone;
 }
 
+int CmdTerminate(const Args& a) {
+    if (!a.sel.hasPid) return ExitUsage;
+    HANDLE p = OpenProcess(PROCESS_TERMINATE, FALSE, a.sel.pid);
+    if (!p) return ExitFailed;
+    BOOL ok = TerminateProcess(p, ExitFailed);
+    CloseHandle(p);
+    return ok ? ExitDone : ExitFailed;
+}
+
 struct Command {
     const char* name;
     int (*run)(const Args&);
@@ -444,6 +455,7 @@ const Command Commands[] = {
     {"reg-set-dword", [](const Args& a) { return RegSet(a, REG_DWORD); }},
     {"reg-delete", CmdRegDelete},
     {"resources", CmdResources},
+    {"terminate", CmdTerminate},
 };
 
 }  // namespace
