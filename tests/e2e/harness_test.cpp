@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <set>
+
+#include <unistd.h>
 #include <string>
 
 #include "harness/cp1252.h"
 #include "harness/device_charset.h"
 #include "harness/probe_client.h"
+#include "harness/process_footprint.h"
 #include "harness/wire_summary.h"
 
 namespace {
@@ -97,6 +100,15 @@ TEST(Wire, ExchangesPairCommandsWithRepliesAndFoldTheBlocksIntoTheRead) {
     EXPECT_NE(lines[2].find("70 characters"), std::string::npos) << lines[2];
     EXPECT_NE(lines[5].find("2 x current-file query"), std::string::npos) << lines[5];
     EXPECT_NE(lines[5].find("every 3.0 s"), std::string::npos) << lines[5];
+}
+
+TEST(Footprint, ReadsALiveProcessAndRefusesAGoneOne) {
+    auto self = e2e::ReadFootprint(getpid());
+    ASSERT_TRUE(self);
+    EXPECT_GT(self->residentKb, 0);
+    EXPECT_GE(self->openFiles, 3) << "stdin, stdout and stderr at least";
+    EXPECT_GE(self->threads, 1);
+    EXPECT_FALSE(e2e::ReadFootprint(-1));
 }
 
 }  // namespace
