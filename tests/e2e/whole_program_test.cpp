@@ -108,6 +108,18 @@ protected:
         return WaitUntil(LandBound, [&] { return NotepadUtf8() == expectedUtf8; });
     }
 
+    // The program's visible top-level windows: more than one means a message box.
+    int VisibleProgramWindows() {
+        auto window = scene_->Probe().Window(e2e::ProgramClass);
+        if (!window) return 0;
+        int n = 0;
+        for (const auto& w : scene_->Probe().Run({"list", "--pid", window->Text("pid")}).OfKind("window"))
+            n += w.Number("visible") == 1;
+        return n;
+    }
+
+    size_t DoneCommands() { return e2e::CommandTimes(Wire(), e2e::CmdDone).size(); }
+
     std::vector<e2e::WireExchange> Wire() { return e2e::Exchanges(scene_->Device().Transcript()); }
 
     bool WaitForView(const std::string& title, const std::string& status, int picture) {
@@ -141,12 +153,7 @@ TEST_F(WholeProgram, FirstStartSearchesQuietlyRepairsSettingsAndClosesWithExitCo
     view = scene_->View();
     EXPECT_EQ(view.statusText, SearchingText);
     EXPECT_EQ(view.visiblePictures, std::set<int>{e2e::PictureWavesSearchingId});
-    auto window = probe.Window(e2e::ProgramClass);
-    ASSERT_TRUE(window);
-    int visibleWindows = 0;
-    for (const auto& w : probe.Run({"list", "--pid", window->Text("pid")}).OfKind("window"))
-        visibleWindows += w.Number("visible") == 1;
-    EXPECT_EQ(visibleWindows, 1) << "a silent keyboard must not bring up a message box";
+    EXPECT_EQ(VisibleProgramWindows(), 1) << "a silent keyboard must not bring up a message box";
 
     auto progPath = probe.RegGet(e2e::MachineKey, "ProgPath");
     ASSERT_TRUE(progPath) << "ProgPath was not recorded";
@@ -248,6 +255,49 @@ TEST_F(WholeProgram, RetrievesPastesPollsLosesTheKeyboardAndFindsItAgain) {
     ASSERT_TRUE(clip.opened && clip.hasText);
     EXPECT_EQ(e2e::Cp1252ToUtf8(clip.text), e2e::PcTextOf(SecondVisitText));
     EXPECT_EQ(e2e::CommandTimes(Wire(), e2e::CmdReadText).size(), 2u);
+    EXPECT_TRUE(WaitForView(ConnectedTitle, FoundText, e2e::PictureWavesLinkedId));
+}
+
+// A retrieve that fails while another program has the focus passes silently:
+// nothing is typed, the clipboard is emptied, the keyboard still hears the
+// end-of-transfer command, and polling goes on.
+TEST_F(WholeProgram, FailedRetrievesPasteNothingShowNothingAndPollingGoesOn) {
+    ASSERT_TRUE(scene_->ControlOk("file 1 "));
+    StartProgramSearching();
+    StartNotepadWithFocus();
+    ASSERT_TRUE(scene_->Probe().CopyThroughEdit(e2e::NotepadClass, "stale text"));
+    ASSERT_EQ(scene_->Probe().Clipboard().text, "stale text");
+
+    SCOPED_TRACE("the current file is empty");
+    ASSERT_TRUE(scene_->ControlOk("clear-transcript"));
+    ASSERT_TRUE(scene_->ControlOk("present 1"));
+    ASSERT_TRUE(WaitUntil(StateBound, [&] { return DoneCommands() >= 1; })) << "no end-of-transfer command";
+    EXPECT_TRUE(e2e::CommandTimes(Wire(), e2e::CmdReadText).empty()) << "an empty file is not read";
+    auto clip = scene_->Probe().Clipboard();
+    EXPECT_TRUE(clip.opened && !clip.hasText) << "the failed retrieve empties the clipboard";
+    EXPECT_EQ(VisibleProgramWindows(), 1) << "no message box while notepad has the focus";
+    EXPECT_TRUE(WaitForView(ConnectedTitle, FoundText, e2e::PictureWavesLinkedId));
+
+    SCOPED_TRACE("the keyboard announces more text than it sends");
+    ASSERT_TRUE(scene_->ControlOk("present 0"));
+    ASSERT_TRUE(WaitForView("Glimmerly 3.0", SearchingText, e2e::PictureWavesSearchingId));
+    ASSERT_TRUE(scene_->ControlOk("file 1 " + DeviceHex("short\n")));
+    ASSERT_TRUE(scene_->ControlOk("overstate 40"));
+    ASSERT_TRUE(scene_->ControlOk("present 1"));
+    ASSERT_TRUE(WaitUntil(StateBound, [&] { return DoneCommands() >= 2; }))
+        << "the retrieve never gave up on the missing text";
+    EXPECT_EQ(e2e::CommandTimes(Wire(), e2e::CmdReadText).size(), 1u);
+    EXPECT_EQ(NotepadUtf8(), "") << "nothing is typed after a failed retrieve";
+    clip = scene_->Probe().Clipboard();
+    EXPECT_TRUE(clip.opened && !clip.hasText);
+    EXPECT_EQ(VisibleProgramWindows(), 1);
+    auto pollsAfterSecondDone = [&] {
+        auto wire = Wire();
+        auto done = e2e::CommandTimes(wire, e2e::CmdDone);
+        auto polls = e2e::CommandTimes(wire, e2e::CmdQueryFile);
+        return done.size() < 2 ? 0L : long(std::count_if(polls.begin(), polls.end(), [&](int64_t t) { return t > done[1]; }));
+    };
+    EXPECT_TRUE(WaitUntil(StateBound, [&] { return pollsAfterSecondDone() >= 2; })) << "polling stopped";
     EXPECT_TRUE(WaitForView(ConnectedTitle, FoundText, e2e::PictureWavesLinkedId));
 }
 

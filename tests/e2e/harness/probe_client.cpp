@@ -162,6 +162,10 @@ ClipboardText ProbeClient::Clipboard() {
     return clip;
 }
 
+bool ProbeClient::CopyThroughEdit(const std::string& className, const std::string& text) {
+    return Run({"edit-copy", "--class", className, text}).exitCode == 0;
+}
+
 std::optional<ProbeRecord> ProbeClient::Foreground() {
     auto w = Run({"foreground"}).OfKind("window");
     if (w.empty()) return std::nullopt;

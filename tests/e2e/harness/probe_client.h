@@ -48,6 +48,8 @@ public:
     std::vector<ProbeRecord> Controls(const std::string& className);
     std::optional<std::string> EditText(const std::string& className);
     ClipboardText Clipboard();
+    // Puts text on the clipboard by copying it from the window's edit control.
+    bool CopyThroughEdit(const std::string& className, const std::string& text);
     std::optional<ProbeRecord> Foreground();
 
     bool Close(const std::string& className);

@@ -20,6 +20,8 @@
 //   icon [sel] [--timeout MS]           small/big icon (WM_GETICON) and class icons
 //   edit-text [sel] [--timeout MS]      text of the first Edit child (notepad's page)
 //   clipboard [--tries N]               CF_TEXT on the clipboard
+//   edit-copy [sel] TEXT                TEXT to the clipboard through the window's
+//                                       Edit child (left empty again)
 //   foreground                          the foreground window
 //   close [sel]                         posts WM_CLOSE
 //   move [sel] X Y [W H] [--timeout MS] moves (and sizes) a window
@@ -306,6 +308,24 @@ int CmdClipboard(const Args& a) {
     return ExitDone;
 }
 
+// Puts TEXT on the clipboard through another program's edit control (notepad):
+// sets it, copies it and empties the control again. Wine drops clipboard data
+// whose owner has ended, so the probe cannot be the owner itself.
+int CmdEditCopy(const Args& a) {
+    if (a.positional.size() != 1) return ExitUsage;
+    HWND w = FirstWindow(a.sel);
+    HWND edit = w ? FirstChildOfClass(w, "Edit") : nullptr;
+    if (!edit) return ExitFailed;
+    DWORD_PTR ignored = 0;
+    const char* empty = "";
+    bool done = SendWithTimeout(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(a.positional[0].c_str()), a.timeoutMs,
+                                ignored) &&
+                SendWithTimeout(edit, EM_SETSEL, 0, -1, a.timeoutMs, ignored) &&
+                SendWithTimeout(edit, WM_COPY, 0, 0, a.timeoutMs, ignored) &&
+                SendWithTimeout(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(empty), a.timeoutMs, ignored);
+    return done ? ExitDone : ExitFailed;
+}
+
 int CmdForeground(const Args&) {
     HWND w = GetForegroundWindow();
     if (!w) {
@@ -446,6 +466,7 @@ const Command Commands[] = {
     {"icon", CmdIcon},
     {"edit-text", CmdEditText},
     {"clipboard", CmdClipboard},
+    {"edit-copy", CmdEditCopy},
     {"foreground", CmdForeground},
     {"close", CmdClose},
     {"move", CmdMove},
