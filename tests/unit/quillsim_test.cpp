@@ -134,6 +134,15 @@ TEST_F(Quillsim, RetrieveAnswersEachRequestWithTheNextBlock) {
     EXPECT_EQ(pc_->Command(CmdQueryFile), Bytes({StatusAccepted, 1})) << "a command ends the retrieve";
 }
 
+TEST_F(Quillsim, ARequestWhileABlockIsGoingOutIsIgnored) {
+    Do("pace 9600");
+    SetFile(1, Bytes(200, 'r'));
+    pc_->Command(CmdReadText);
+    pc_->Send({RequestNextBlock});
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(pc_->Ask({RequestNextBlock}).size(), 50u) << "one block, not two back to back";
+}
+
 TEST_F(Quillsim, PacedOutputIsNeverFasterThanTheLine) {
     Do("pace 9600");
     SetFile(1, Bytes(50, 'p'));

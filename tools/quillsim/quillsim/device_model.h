@@ -55,6 +55,8 @@ public:
     void OnByte(uint8_t byte, std::vector<Reply>& out);
     // The line has been quiet after some bytes of a send block: the block is complete.
     void OnQuiet(std::vector<Reply>& out);
+    // True between the read command and the next command frame.
+    bool Retrieving() const { return mode_ == Mode::Reading; }
     // True while a send block is open and waits for its end.
     bool BlockOpen() const { return mode_ == Mode::Writing && !block_.empty(); }
 

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "link/protocol.h"
+
 namespace quillsim {
 
 namespace {
@@ -126,6 +128,10 @@ void Simulator::ProcessDue(Clock::time_point now) {
     while (!inbound_.empty() && inbound_.front().lineTime <= now) {
         InByte in = inbound_.front();
         inbound_.pop_front();
+        // The device listens for the next request only once its block is out. A
+        // request while it still sends is one the PC made after a read ended
+        // early; answering it as well would run the blocks back to back.
+        if (in.byte == RequestNextBlock && model_.Retrieving() && !outbound_.empty()) continue;
         replies.clear();
         model_.OnByte(in.byte, replies);
         for (const Reply& r : replies) Enqueue(r, in.lineTime);
