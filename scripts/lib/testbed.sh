@@ -12,7 +12,7 @@ testbed_start() {
     export WINEDLLOVERRIDES="mscoree=;mshtml="
     export LC_ALL=C.UTF-8   # gives Wine the ANSI code page 1252
 
-    if [ -z "$GLIMMERLY_KEEP_DISPLAY" ] || [ -z "$DISPLAY" ]; then
+    if [ -z "${GLIMMERLY_KEEP_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then
         local n=90
         while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
         Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
