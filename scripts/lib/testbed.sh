@@ -30,7 +30,7 @@ testbed_start() {
 }
 
 testbed_stop() {
-    if [ -n "$WINEPREFIX" ]; then
+    if [ -n "${WINEPREFIX:-}" ]; then
         wineserver -k >/dev/null 2>&1
     fi
     if [ -n "$TESTBED_XVFB_PID" ]; then
