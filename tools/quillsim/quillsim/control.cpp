@@ -1,5 +1,6 @@
 // The control protocol: one text line in, one reply line out (see README.md).
 #include <charconv>
+#include <optional>
 #include <cstdio>
 #include <sstream>
 
@@ -80,6 +81,13 @@ std::string Simulator::Control(std::string_view line) {
 }
 
 std::string Simulator::Dispatch(const std::vector<std::string>& w) {
+    for (auto handler : {&Simulator::DispatchDevice, &Simulator::DispatchFault, &Simulator::DispatchRecord})
+        if (std::optional<std::string> reply = (this->*handler)(w)) return *reply;
+    return Err("unknown or malformed command: " + w[0]);
+}
+
+// Files, identity, presence and pacing: the device as it should be.
+std::optional<std::string> Simulator::DispatchDevice(const std::vector<std::string>& w) {
     DeviceState& s = model_.State();
     const std::string& op = w[0];
     const size_t n = w.size();
@@ -92,11 +100,6 @@ std::string Simulator::Dispatch(const std::vector<std::string>& w) {
         split_ = chatter_ = false;
         outbound_.clear();
         ClearTranscript();
-        return Ok;
-    }
-    if (op == "normal" && n == 1) {
-        model_.Normal();
-        split_ = chatter_ = false;
         return Ok;
     }
     if (op == "file" && (n == 2 || n == 3) && FileNumber(w[1], index)) {
@@ -137,6 +140,22 @@ std::string Simulator::Dispatch(const std::vector<std::string>& w) {
     if (op == "pace" && n == 2 && w[1] == "burst") return options_.baud = BurstPace, Ok;
     if (op == "pace" && n == 2 && Number(w[1], value) && value > 0) return options_.baud = value, Ok;
     if (op == "pty" && n == 1) return Ok + " " + pty_.SlavePath();
+    return std::nullopt;
+}
+
+// Misbehaviour on request.
+std::optional<std::string> Simulator::DispatchFault(const std::vector<std::string>& w) {
+    DeviceState& s = model_.State();
+    const std::string& op = w[0];
+    const size_t n = w.size();
+    uint32_t value = 0;
+    bool on = false;
+
+    if (op == "normal" && n == 1) {
+        model_.Normal();
+        split_ = chatter_ = false;
+        return Ok;
+    }
     if (op == "badstatus" && ParseCounted(w, s.badStatus)) return Ok;
     if (op == "surplus" && ParseCounted(w, s.surplus)) return Ok;
     if (op == "mute" && n == 3) {
@@ -164,6 +183,15 @@ std::string Simulator::Dispatch(const std::vector<std::string>& w) {
     if (op == "overstate" && n == 2 && Number(w[1], value, MaxWord)) return s.overstate = value, Ok;
     if (op == "report-file" && n == 2 && w[1] == "off") return s.reportFile.reset(), Ok;
     if (op == "report-file" && n == 2 && Number(w[1], value, MaxByte)) return s.reportFile = uint8_t(value), Ok;
+    return std::nullopt;
+}
+
+// The transcript, the byte logs and the counters.
+std::optional<std::string> Simulator::DispatchRecord(const std::vector<std::string>& w) {
+    DeviceState& s = model_.State();
+    const std::string& op = w[0];
+    const size_t n = w.size();
+
     if (op == "transcript" && n == 1) return TranscriptLine();
     if (op == "pc-bytes" && n == 1) return Ok + " " + ToHex(pcBytes_);
     if (op == "dev-bytes" && n == 1) return Ok + " " + ToHex(deviceBytes_);
@@ -179,7 +207,7 @@ std::string Simulator::Dispatch(const std::vector<std::string>& w) {
         mutex_.lock();
         return saved ? Ok : Err("cannot write " + w[1]);
     }
-    return Err("unknown or malformed command: " + op);
+    return std::nullopt;
 }
 
 std::string Simulator::TranscriptLine() const {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -75,6 +76,9 @@ private:
 
     // Handlers of the control protocol (control.cpp); called with mutex_ held.
     std::string Dispatch(const std::vector<std::string>& words);
+    std::optional<std::string> DispatchDevice(const std::vector<std::string>& words);
+    std::optional<std::string> DispatchFault(const std::vector<std::string>& words);
+    std::optional<std::string> DispatchRecord(const std::vector<std::string>& words);
     std::string TranscriptLine() const;
 
     Options options_;
