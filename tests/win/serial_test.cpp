@@ -150,6 +150,44 @@ TEST_F(SerialPort, AFullFileEndsTheSend) {
     EXPECT_EQ(QuillsimReadFile(1), text.substr(0, 2 * BlockSize));
 }
 
+// The wire as a list of "P:hex" (PC to device) and "D:hex" (device to PC) runs.
+std::vector<std::string> Wire() {
+    std::vector<std::string> wire;
+    for (const QuillsimRun& run : QuillsimTranscript())
+        wire.push_back((run.fromPc ? "P:" : "D:") + QuillsimHex(run.bytes));
+    return wire;
+}
+
+std::string Hex(const std::string& bytes) { return QuillsimHex(bytes); }
+
+TEST_F(SerialPort, ARetrieveOf120CharactersPutsExactlyTheseBytesOnTheLine) {
+    const std::string text = VariedText(120);
+    ASSERT_TRUE(QuillsimSetFile(1, text));
+    EXPECT_EQ(Retrieve(), text);
+    const std::vector<std::string> expected = {
+        "P:BC90", "D:FB0078", "P:BC84", "D:FB",
+        "P:FB", "D:" + Hex(text.substr(0, 50)),
+        "P:FB", "D:" + Hex(text.substr(50, 50)),
+        "P:FB", "D:" + Hex(text.substr(100, 20))};
+    EXPECT_EQ(Wire(), expected);
+}
+
+TEST_F(SerialPort, ASendOf120BytesPutsExactlyTheseBytesOnTheLine) {
+    ASSERT_TRUE(QuillsimOk("capacity 1 3000"));
+    const std::string text = VariedText(120);
+    NoProgress progress;
+    EXPECT_EQ(SendText(*port_, progress, reinterpret_cast<const uint8_t*>(text.data()),
+                       static_cast<uint32_t>(text.size()), false, SendLimitForFile(0)),
+              ResultOk);
+    const std::vector<std::string> expected = {
+        "P:BC91", "D:FB0BB8", "P:BC83", "D:FB", "P:BC87", "D:FB",
+        "P:" + Hex(text.substr(0, 50)), "D:FB",
+        "P:" + Hex(text.substr(50, 50)), "D:FB",
+        "P:" + Hex(text.substr(100, 20)), "D:FB",
+        "P:BB", "D:FB"};
+    EXPECT_EQ(Wire(), expected);
+}
+
 TEST_F(SerialPort, ASilentDeviceGivesBadLength) {
     ASSERT_TRUE(QuillsimSetPresent(false));
     uint32_t index = 99;
