@@ -222,6 +222,11 @@ TEST_F(Quillsim, FallsSilentAfterSomePollsAndReturns) {
     EXPECT_TRUE(pc_->Silent(CmdHello).empty()) << "still away";
     Do("present 1");
     EXPECT_EQ(pc_->Command(CmdHello), Text(IdentityFull));
+
+    Do("absent-after 0 300");
+    EXPECT_TRUE(pc_->Silent(CmdHello).empty());
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    EXPECT_EQ(pc_->Command(CmdHello), Text(IdentityFull)) << "back by itself after its absence";
 }
 
 TEST_F(Quillsim, SplitRepliesComeInTwoPiecesWithAGap) {

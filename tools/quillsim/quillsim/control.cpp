@@ -136,7 +136,13 @@ std::optional<std::string> Simulator::DispatchDevice(const std::vector<std::stri
         s.answerBudget = NoLimit;
         return Ok;
     }
-    if (op == "absent-after" && n == 2 && Number(w[1], value)) return s.answerBudget = value, Ok;
+    if (op == "absent-after" && (n == 2 || n == 3) && Number(w[1], value)) {
+        uint32_t absence = NoLimit;
+        if (n == 3 && !Number(w[2], absence)) return Err("bad absence");
+        s.answerBudget = value;
+        s.absenceMs = absence;
+        return Ok;
+    }
     if (op == "pace" && n == 2 && w[1] == "burst") return options_.baud = BurstPace, Ok;
     if (op == "pace" && n == 2 && Number(w[1], value) && value > 0) return options_.baud = value, Ok;
     if (op == "pty" && n == 1) return Ok + " " + pty_.SlavePath();

@@ -33,6 +33,8 @@ void DeviceModel::Reset() {
 void DeviceModel::Normal() {
     state_.present = true;
     state_.answerBudget = NoLimit;
+    state_.absenceMs = NoLimit;
+    state_.fellSilent = false;
     state_.badStatus = {};
     state_.surplus = {};
     state_.muted.fill(false);
@@ -78,6 +80,7 @@ void DeviceModel::OnCommand(uint8_t command, std::vector<Reply>& out) {
     if (state_.answerBudget == 0) {
         state_.present = false;
         state_.answerBudget = NoLimit;
+        state_.fellSilent = true;
         return;
     }
     if (state_.answerBudget != NoLimit) --state_.answerBudget;

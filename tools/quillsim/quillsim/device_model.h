@@ -36,6 +36,8 @@ struct DeviceState {
     std::optional<std::vector<uint8_t>> identity;  // none: hello unanswered
     bool present = true;
     uint32_t answerBudget = NoLimit;   // frames still answered before falling silent
+    uint32_t absenceMs = NoLimit;      // how long that silence lasts; NoLimit: until told
+    bool fellSilent = false;           // set when the budget ran out; the engine times the return
     CountedFault badStatus;
     CountedFault surplus;
     std::array<bool, 256> muted{};

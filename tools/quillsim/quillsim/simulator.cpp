@@ -142,11 +142,27 @@ void Simulator::ProcessDue(Clock::time_point now) {
         model_.OnQuiet(replies);
         for (const Reply& r : replies) Enqueue(r, std::max(lastInLine_, lastArrival_ + QuietGap));
     }
+    TimeAbsence(now);
     if (chatter_ && outbound_.empty()) {
         Clock::time_point base = std::max(now, lastOutDue_);
         if (options_.baud == BurstPace) base += BurstChatterGap;
         uint8_t junk = StaleByte;
         EnqueueBytes(&junk, 1, base);
+    }
+}
+
+// A device that fell silent on its own comes back after the absence it was given.
+void Simulator::TimeAbsence(Clock::time_point now) {
+    DeviceState& s = model_.State();
+    if (s.fellSilent) {
+        s.fellSilent = false;
+        returnAt_ = s.absenceMs == NoLimit ? Clock::time_point::max()
+                                           : now + std::chrono::milliseconds(s.absenceMs);
+    }
+    if (s.present) returnAt_ = Clock::time_point::max();
+    if (now >= returnAt_) {
+        s.present = true;
+        returnAt_ = Clock::time_point::max();
     }
 }
 
@@ -196,6 +212,7 @@ Simulator::Clock::time_point Simulator::NextEvent(Clock::time_point now) const {
     if (model_.BlockOpen() && inbound_.empty())
         next = std::min(next, std::max(lastInLine_, lastArrival_ + QuietGap));
     if (chatter_ && outbound_.empty()) next = now;
+    next = std::min(next, returnAt_);
     return next;
 }
 

@@ -67,6 +67,7 @@ private:
     void Enqueue(const Reply& reply, Clock::time_point at);
     void EnqueueBytes(const uint8_t* bytes, size_t count, Clock::time_point& base);
     void WriteDue(Clock::time_point now);
+    void TimeAbsence(Clock::time_point now);
     Clock::time_point NextEvent(Clock::time_point now) const;
     void Record(bool fromPc, const uint8_t* bytes, size_t count, Clock::time_point at);
     void ClearTranscript();
@@ -98,6 +99,7 @@ private:
     bool split_ = false;
     Clock::duration splitGap_;
     bool chatter_ = false;
+    Clock::time_point returnAt_ = Clock::time_point::max();  // an absent device comes back
 
     Clock::time_point origin_;
     std::vector<TranscriptRun> transcript_;
