@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include "quillsim/control_server.h"
@@ -27,13 +28,15 @@ struct CommandLine {
     int controlPort = NoControlPort;
     std::string transcriptPath;
     std::vector<std::string> setup;  // control lines applied before serving
+    bool exitWithParent = false;
 };
 
 void Usage() {
     std::fprintf(stderr,
                  "usage: quillsim [--link PATH] [--control-port PORT] [--transcript FILE]\n"
                  "                [--pace BAUD|burst] [--identity full|short|none|TEXT]\n"
-                 "                [--file N=TEXT]... [--fill N=COUNT]... [--current N]\n");
+                 "                [--file N=TEXT]... [--fill N=COUNT]... [--current N]\n"
+                 "                [--exit-with-parent]\n");
 }
 
 // "N=VALUE" into N and VALUE.
@@ -48,6 +51,10 @@ bool SplitAssignment(const char* text, std::string& number, std::string& value) 
 bool Parse(int argc, char** argv, CommandLine& cl) {
     for (int i = 1; i < argc; ++i) {
         std::string option = argv[i];
+        if (option == "--exit-with-parent") {
+            cl.exitWithParent = true;
+            continue;
+        }
         if (i + 1 >= argc) return false;
         const char* value = argv[++i];
         std::string number, text;
@@ -86,6 +93,12 @@ int main(int argc, char** argv) {
     if (!Parse(argc, argv, cl)) {
         Usage();
         return 2;
+    }
+    // A runner killed outright (a test timeout) must not leave the device behind.
+    if (cl.exitWithParent) {
+        pid_t parent = getppid();
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent) return 0;
     }
     quillsim::Simulator simulator(cl.options);
     std::string error;
