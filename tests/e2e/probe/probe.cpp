@@ -19,6 +19,10 @@
 //   controls [sel]                      child controls of the first match
 //   icon [sel] [--timeout MS]           small/big icon (WM_GETICON) and class icons
 //   edit-text [sel] [--timeout MS]      text of the first Edit child (notepad's page)
+//   watch-edit [sel] --bytes N [--clear] [--timeout MS]
+//                                       polls the Edit child until it holds N bytes
+//                                       (emptied first with --clear); prints when,
+//                                       on the host's wall clock, for a benchmark
 //   clipboard [--tries N]               CF_TEXT on the clipboard
 //   edit-copy [sel] TEXT                TEXT to the clipboard through the window's
 //                                       Edit child (left empty again)
@@ -137,6 +141,8 @@ struct Args {
     Selector sel;
     DWORD timeoutMs = DefaultTimeoutMs;
     int tries = DefaultClipboardTries;
+    long bytes = -1;
+    bool clear = false;
 };
 
 bool ParseArgs(int argc, char** argv, Args& a) {
@@ -158,6 +164,10 @@ bool ParseArgs(int argc, char** argv, Args& a) {
             a.timeoutMs = static_cast<DWORD>(std::strtoul(argv[++i], nullptr, 0));
         } else if (k == "--tries" && hasValue) {
             a.tries = std::atoi(argv[++i]);
+        } else if (k == "--bytes" && hasValue) {
+            a.bytes = std::atol(argv[++i]);
+        } else if (k == "--clear") {
+            a.clear = true;
         } else if (k.rfind("--", 0) == 0) {
             return false;
         } else {
@@ -274,6 +284,87 @@ int CmdEditText(const Args& a) {
         return ExitFailed;
     size_t n = std::min<size_t>(got, len);
     std::printf("edit hwnd=%s bytes=%zu text=%s\n", HandleText(edit).c_str(), n, Quote(buf.data(), n).c_str());
+    return ExitDone;
+}
+
+// Microseconds since 1970 on the wall clock. Under Wine this is the host's
+// CLOCK_REALTIME, the one clock the host driver can compare with its own.
+long long WallClockUs() {
+    constexpr long long FileTimeTo1970 = 116444736000000000LL;  // 100 ns units from 1601 to 1970
+    constexpr long long FileTimeUnitsPerUs = 10;
+    FILETIME ft;
+    GetSystemTimePreciseAsFileTime(&ft);
+    long long units = (static_cast<long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    return (units - FileTimeTo1970) / FileTimeUnitsPerUs;
+}
+
+constexpr DWORD WatchPollMs = 1;
+constexpr DWORD WatchMessageMs = 5000;
+
+struct EditWatch {
+    HWND edit = nullptr;
+    long long lastShortUs = 0;  // when the last poll that found too little was sent
+    long long seenUs = 0;       // when the poll that found enough was answered
+    long polls = 0;
+};
+
+// One length query; false when notepad did not answer. Notepad answers only
+// once it has finished what it is doing, a paste included, so the answer that
+// first shows the whole text comes after the text is in place.
+bool EditLength(HWND edit, DWORD_PTR& length) {
+    return SendMessageTimeoutA(edit, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, WatchMessageMs, &length) != 0;
+}
+
+void PrintEditText(HWND edit, const char* record, const EditWatch& watch, bool complete) {
+    DWORD_PTR len = 0;
+    EditLength(edit, len);
+    std::vector<char> buf(len + 1, '\0');
+    DWORD_PTR got = 0;
+    SendMessageTimeoutA(edit, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG,
+                        WatchMessageMs, &got);
+    size_t n = std::min<size_t>(got, len);
+    std::printf("%s complete=%d seen_us=%lld last_short_us=%lld polls=%ld bytes=%zu text=%s\n", record,
+                complete ? 1 : 0, watch.seenUs, watch.lastShortUs, watch.polls, n, Quote(buf.data(), n).c_str());
+}
+
+// Watches an edit control fill up, for timing a paste from outside. The wait
+// is bounded by a watchdog rather than per call, so each poll is one plain
+// message and the polls follow each other closely.
+int CmdWatchEdit(const Args& a) {
+    HWND w = FirstWindow(a.sel);
+    HWND edit = w ? FirstChildOfClass(w, "Edit") : nullptr;
+    if (!edit || a.bytes < 0) return edit ? ExitUsage : ExitFailed;
+    static EditWatch watch;
+    watch.edit = edit;
+    static DWORD timeoutMs;
+    timeoutMs = a.timeoutMs;
+    HANDLE watchdog = CreateThread(nullptr, 0, [](LPVOID) -> DWORD {
+        Sleep(timeoutMs);
+        PrintEditText(watch.edit, "watch-timeout", watch, false);
+        std::fflush(stdout);
+        TerminateProcess(GetCurrentProcess(), ExitFailed);
+        return 0;
+    }, nullptr, 0, nullptr);
+    if (!watchdog) return ExitFailed;
+    DWORD_PTR ignored = 0;
+    if (a.clear && !SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""), SMTO_ABORTIFHUNG,
+                                        WatchMessageMs, &ignored))
+        return ExitFailed;
+    std::printf("watching hwnd=%s clock_us=%lld\n", HandleText(edit).c_str(), WallClockUs());
+    std::fflush(stdout);
+    for (;;) {
+        long long sentUs = WallClockUs();
+        DWORD_PTR len = 0;
+        bool answered = EditLength(edit, len);
+        ++watch.polls;
+        if (answered && static_cast<long>(len) >= a.bytes) {
+            watch.seenUs = WallClockUs();
+            break;
+        }
+        watch.lastShortUs = sentUs;
+        Sleep(WatchPollMs);
+    }
+    PrintEditText(edit, "watch-edit", watch, true);
     return ExitDone;
 }
 
@@ -465,6 +556,7 @@ const Command Commands[] = {
     {"controls", CmdControls},
     {"icon", CmdIcon},
     {"edit-text", CmdEditText},
+    {"watch-edit", CmdWatchEdit},
     {"clipboard", CmdClipboard},
     {"edit-copy", CmdEditCopy},
     {"foreground", CmdForeground},
