@@ -25,6 +25,13 @@ testbed_start() {
         echo "Creating the Wine prefix (about 10 s)..."
         wineboot -i >"$dir/wineboot.log" 2>&1
     fi
+    # Debian's Wine does not register its own symbol font, so caption buttons
+    # would be drawn as the letters "0 1 r"; the prefix's font folder is searched.
+    local marlett=/usr/share/wine/fonts/marlett.ttf
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    if [ -f "$marlett" ] && [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ]; then
+        cp "$marlett" "$fonts/"
+    fi
     # Start the wineserver and services now, outside any pipe a caller reads.
     wine cmd /c exit >/dev/null 2>&1
 }
