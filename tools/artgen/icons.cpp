@@ -33,11 +33,21 @@ void DrawLink(Canvas& icon, int halfWidth, uint8_t colour) {
     }
 }
 
+// The caption shows icons at half size, which keeps only every other pixel of
+// each row and column, so a one-pixel diagonal whose x + y is odd vanishes. The
+// thin line therefore runs one pixel higher, where x + y is even, still
+// touching both blocks at their corners.
+void DrawThinLink(Canvas& icon, uint8_t colour) {
+    const int x0 = LowBlockLeft + BlockSize - 1, y0 = LowBlockTop - 1;
+    const int x1 = HighBlockLeft - 1, y1 = HighBlockTop + BlockSize - 1;
+    icon.Line(x0, y0, x1, y1, colour);
+}
+
 } // namespace
 
 Canvas DrawMainIcon() {
     Canvas icon = DrawSquareWithBlocks();
-    DrawLink(icon, 0, White);
+    DrawThinLink(icon, White);
     return icon;
 }
 
