@@ -22,9 +22,6 @@ constexpr const char* SettingsLevels[] = {"Software", "ORVEX", "GetUtil", "v3.0"
 constexpr const char* PortNameValue = "PortName";
 constexpr const char* ProgPathValue = "ProgPath";
 constexpr const char* ComPortSelValue = "ComPortSel";
-constexpr const char* DisclosedFlagValue = "DisclosedFlag";
-constexpr const char* AppendFlagValue = "AppendFlag";
-constexpr const char* AutoUploadFlagValue = "AutoUploadFlag";
 
 constexpr DWORD ProgPathSize = 256;
 constexpr uint32_t ComPortSelDefault = 1;

@@ -13,6 +13,11 @@ extern uint32_t AutoUploadFlag;
 extern uint32_t AppendFlag;
 extern uint32_t DisclosedFlag;
 
+// Names of the options' values under the user settings key.
+inline constexpr const char* DisclosedFlagValue = "DisclosedFlag";
+inline constexpr const char* AppendFlagValue = "AppendFlag";
+inline constexpr const char* AutoUploadFlagValue = "AutoUploadFlag";
+
 extern HKEY MachineSettingsKey;  // null while not open
 extern HKEY UserSettingsKey;     // null while not open
 

@@ -118,8 +118,8 @@ LRESULT OnDestroy(HWND window, WPARAM wParam, LPARAM lParam) {
         Sleep(ClosingPauseMs);
     }
     ClosePort();
-    StoreOption("DisclosedFlag", DisclosedFlag);
-    StoreOption("AppendFlag", AppendFlag);
+    StoreOption(DisclosedFlagValue, DisclosedFlag);
+    StoreOption(AppendFlagValue, AppendFlag);
     PostQuitMessage(0);
     return DefWindowProcA(window, WM_DESTROY, wParam, lParam);
 }

@@ -5,7 +5,7 @@
 LRESULT AutoRetrieveOptionCommand(HWND window) {
     AutoUploadFlag = static_cast<uint32_t>(
         SendDlgItemMessageA(window, IDC_AUTO_RETRIEVE, BM_GETCHECK, 0, 0));
-    StoreOption("AutoUploadFlag", AutoUploadFlag);
+    StoreOption(AutoUploadFlagValue, AutoUploadFlag);
     return TRUE;
 }
 
