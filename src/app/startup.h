@@ -1,10 +1,11 @@
 #pragma once
 #include <windows.h>
+#include "ui/progress_frames.h"
 
 extern HINSTANCE AppInstance;
 extern HICON MainIcon;       // small caption icon while no device is connected
 extern HICON ConnectedIcon;  // small caption icon while a device is connected
-extern HICON ProgressIcons[32];
+extern HICON ProgressIcons[ProgressFrameCount];  // the transfer animation, one icon a frame
 extern HWND HelperWindow;
 
 // Loads the icons, registers the three window classes (once per process) and

@@ -10,7 +10,7 @@
 
 HICON MainIcon;
 HICON ConnectedIcon;
-HICON ProgressIcons[32];
+HICON ProgressIcons[ProgressFrameCount];
 HWND HelperWindow;
 
 namespace {
@@ -24,7 +24,6 @@ constexpr const char* DisclosureClassName = "DisclosureClass";
 constexpr int DialogExtraBytes = DLGWINDOWEXTRA;
 constexpr int NoExtraBytes = 0;
 
-constexpr std::size_t ProgressFrameCount = sizeof ProgressIcons / sizeof ProgressIcons[0];
 static_assert(ProgressFrameCount == IDI_PROGRESS_LAST - IDI_PROGRESS_FIRST + 1,
               "one progress icon resource per animation frame");
 
@@ -37,7 +36,7 @@ HICON LoadOwnIcon(HINSTANCE instance, int id) {
 void LoadIcons(HINSTANCE instance) {
     if (!MainIcon) MainIcon = LoadOwnIcon(instance, IDI_MAIN);
     if (!ConnectedIcon) ConnectedIcon = LoadOwnIcon(instance, IDI_CONNECTED);
-    for (std::size_t frame = 0; frame < ProgressFrameCount; ++frame)
+    for (uint32_t frame = 0; frame < ProgressFrameCount; ++frame)
         ProgressIcons[frame] = LoadOwnIcon(instance, IDI_PROGRESS_FIRST + static_cast<int>(frame));
 }
 
