@@ -27,12 +27,10 @@ HANDLE ClipboardTextBlock() {
 }
 
 ResultCode TransferText(const uint8_t* text) {
-    // Without the device's own word on its room, the file's capacity bounds the send.
-    const uint32_t sendLimit = SendLimitForFile(CurrentFile);
     SerialBytePort port(PortHandle);
     WindowProgress progress;
     DrainInput(port);
-    return SendText(port, progress, text, TransferLength, AppendFlag != 0, sendLimit);
+    return SendText(port, progress, text, TransferLength, AppendFlag != 0, SendLimit);
 }
 
 void ShowSendStarted(HWND window) {
@@ -61,6 +59,8 @@ void SendDeviceText(HWND window, HGLOBAL deviceText) {
         ShowWarning(TextOutOfMemory);
         return;
     }
+    // Without the device's own word on its room, the file's capacity bounds the send.
+    SendLimit = SendLimitForFile(CurrentFile);
     HCURSOR savedCursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     ShowSendStarted(window);
     const ResultCode result = TransferText(text);

@@ -8,6 +8,7 @@ uint32_t BusyFlag = 0;
 uint32_t ClipboardTextFlag = 0;
 uint32_t CurrentFile = 0;
 uint32_t TransferLength = 0;
+uint32_t SendLimit = 0;
 HWND MainWindow = nullptr;
 UINT_PTR PollTimer = 0;
 HANDLE InstanceMutex = nullptr;

@@ -10,6 +10,7 @@ extern uint32_t BusyFlag;          // a retrieve, send or file switch is running
 extern uint32_t ClipboardTextFlag; // the clipboard held text at the last look
 extern uint32_t CurrentFile;       // the device's current file, 0..7
 extern uint32_t TransferLength;    // bytes of the text last moved
+extern uint32_t SendLimit;         // a send's room when the device does not report it
 extern HWND MainWindow;
 extern UINT_PTR PollTimer;
 extern HANDLE InstanceMutex;
