@@ -90,7 +90,7 @@ ResultCode SelectFile(BytePort& port, uint32_t index) {
         return ResultBadFile;
     }
     std::array<uint8_t, ReplyBufferSize> reply{};
-    const uint8_t command = static_cast<uint8_t>(CmdSelectFileBase + index + 1);
+    const uint8_t command = static_cast<uint8_t>(CmdSelectFile + index);
     const ResultCode result = ExchangeCommand(port, command, reply.data(), ReplyLengthSelectFile);
     if (result != ResultOk) {
         return result;

@@ -10,6 +10,7 @@ inline constexpr uint8_t CommandPrefix = 0xBC;
 
 inline constexpr uint8_t CmdHello = 0xBD;
 inline constexpr uint8_t CmdSelectFileBase = 0x00;  // + file number 1..8
+inline constexpr uint8_t CmdSelectFile = CmdSelectFileBase + 1;  // file 1; file index i is CmdSelectFile + i
 inline constexpr uint8_t CmdClearFile = 0x83;
 inline constexpr uint8_t CmdReadText = 0x84;
 inline constexpr uint8_t CmdBeginWrite = 0x87;
