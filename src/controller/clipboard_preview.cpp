@@ -19,6 +19,8 @@ bool HoldsTerminatedText(HANDLE data, const char* text) {
 
 // A format can be announced and still come back without data (a delayed
 // rendering that failed, or an owner that went away); that counts as no text.
+// A text without its zero is still text the send can take (it reads only up to
+// the block's end), so the flag is raised; only the preview leaves it out.
 void ShowClipboardText() {
     HANDLE data = GetClipboardData(CF_TEXT);
     if (data == nullptr) {
@@ -28,8 +30,8 @@ void ShowClipboardText() {
     if (text == nullptr) {
         return;
     }
+    ClipboardTextFlag = 1;
     if (HoldsTerminatedText(data, text)) {
-        ClipboardTextFlag = 1;
         SetDlgItemTextA(MainWindow, IDC_PREVIEW, text);
     }
     GlobalUnlock(data);
