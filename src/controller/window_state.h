@@ -33,7 +33,7 @@ void ShowConnectedState(HWND window);
 void ApplyLossSteps(HWND window);
 
 // A port failure was reported: closes the port and shows the idle cable picture
-// with the full window's own title.
+// under a title of its own, so that it reads apart from a device simply gone.
 void ApplyPortFailureReset(HWND window);
 
 // Closes PortHandle if it is open and marks it closed.
