@@ -136,6 +136,25 @@ TEST_F(Controller, FileSwitchOffersTheRetrieveOnlyForAFileWithText) {
     EXPECT_EQ(BusyFlag, 0u);
 }
 
+// A list left without a selection answers CB_ERR; taken as a file index that
+// would name a ninth file and index the capacity table past its end.
+TEST_F(Controller, FileSwitchWithoutASelectionKeepsTheCurrentFile) {
+    Sim("current 3");
+    Open(IDD_FULL_WINDOW);
+    Connect();
+    ASSERT_EQ(CurrentFile, 2u);
+    SendDlgItemMessageA(window_, IDC_FILE_LIST, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    ASSERT_EQ(Selection(), CB_ERR);
+    const int lengthQueries = Count("90");
+    BoxWatcher watcher;
+    EXPECT_EQ(Command(FileChosen), 1);
+    EXPECT_TRUE(watcher.Seen().empty());
+    EXPECT_EQ(CurrentFile, 2u);
+    EXPECT_EQ(Selection(), 2) << "the list shows the current file again";
+    EXPECT_EQ(Count("90"), lengthQueries) << "the device was not asked about any file";
+    EXPECT_EQ(BusyFlag, 0u);
+}
+
 TEST_F(Controller, AutoRetrieveOptionTakesTheCheckStateAndStoresIt) {
     Open(IDD_FULL_WINDOW);
     // Neither template has this box; a window that adds one gets the command.

@@ -220,4 +220,23 @@ TEST(DisclosureSetting, CompactWindowIsLeftAlone) {
     CloseMainWindow(compact);
 }
 
+// The setting accepts any number and reads every nonzero one as expanded, so a
+// click on a panel stored as 7 must hide it rather than grow the window again.
+TEST(DisclosureSetting, AnyNonzeroSettingCollapsesOnTheFirstClick) {
+    HWND window = OpenMainWindow(IDD_FULL_WINDOW, 7);
+    const Layout open = LayoutOf(window);
+    EXPECT_TRUE(open.panelShown);
+    EXPECT_EQ(open.caption, "Hide Options");
+
+    HWND triangle = GetDlgItem(window, IDC_DISCLOSURE);
+    SendMessageA(triangle, WM_LBUTTONDOWN, 0, At(2, 2));
+    SendMessageA(triangle, WM_LBUTTONUP, 0, At(2, 2));
+    const Layout closed = LayoutOf(window);
+    EXPECT_EQ(DisclosedFlag, 0u);
+    EXPECT_FALSE(closed.panelShown);
+    EXPECT_EQ(closed.caption, "More Options");
+    ExpectShiftedBy(open, closed, -PanelHeight(window));
+    CloseMainWindow(window);
+}
+
 }  // namespace
