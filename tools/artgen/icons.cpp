@@ -33,14 +33,19 @@ void DrawLink(Canvas& icon, int halfWidth, uint8_t colour) {
     }
 }
 
-// The caption shows icons at half size, which keeps only every other pixel of
-// each row and column, so a one-pixel diagonal whose x + y is odd vanishes. The
-// thin line therefore runs one pixel higher, where x + y is even, still
-// touching both blocks at their corners.
+// The caption shows icons at half size, and shrinking keeps dark pixels over
+// bright ones, so a one-pixel white line on blue vanishes there. The thin line
+// is therefore a staircase of 2 x 2 cells on the even grid, which halves to a
+// one-pixel line, running diagonally from one block's corner to the other's.
 void DrawThinLink(Canvas& icon, uint8_t colour) {
-    const int x0 = LowBlockLeft + BlockSize - 1, y0 = LowBlockTop - 1;
-    const int x1 = HighBlockLeft - 1, y1 = HighBlockTop + BlockSize - 1;
-    icon.Line(x0, y0, x1, y1, colour);
+    constexpr int Cell = 2;
+    const int firstCellX = (LowBlockLeft + BlockSize) / Cell;
+    const int lastCellX = HighBlockLeft / Cell - 1;
+    const int cellSum = firstCellX + LowBlockTop / Cell - 1;  // cx + cy along the diagonal
+    for (int cx = firstCellX; cx <= lastCellX; ++cx) {
+        const int cy = cellSum - cx;
+        icon.Fill(cx * Cell, cy * Cell, cx * Cell + Cell - 1, cy * Cell + Cell - 1, colour);
+    }
 }
 
 } // namespace
