@@ -150,9 +150,13 @@ TEST_F(Quillsim, PacedOutputIsNeverFasterThanTheLine) {
     Do("clear-transcript");
     ASSERT_EQ(pc_->Ask({RequestNextBlock}).size(), 50u);
     std::vector<quillsim::TranscriptRun> runs = sim_.Transcript();
-    ASSERT_EQ(runs.size(), 2u);
+    // A stall of this busy machine may split the block into more than one run:
+    // only lower bounds are checked, from the request to the block's last byte.
+    ASSERT_GE(runs.size(), 2u);
+    ASSERT_TRUE(runs.front().fromPc);
+    ASSERT_FALSE(runs[1].fromPc);
     // 50 bytes at 9600 baud span at least 49 byte-times from first to last.
-    EXPECT_GE(double(runs[1].lastUs - runs[1].startUs), 49 * ByteMicros * 0.99);
+    EXPECT_GE(double(runs.back().lastUs - runs[1].startUs), 49 * ByteMicros * 0.99);
     EXPECT_GE(double(runs[1].startUs - runs[0].startUs), ByteMicros * 0.99)
         << "the request byte itself takes a byte-time to arrive";
 
