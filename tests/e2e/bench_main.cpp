@@ -84,6 +84,7 @@ constexpr uint32_t DefaultSizes[] = {1024, 32414};
 constexpr int DefaultRestSeconds = 60;
 constexpr int DefaultSoakCycles = 100;
 constexpr int DefaultEndToEndRuns = 3;
+constexpr int DefaultWatchPollMs = 1;
 constexpr int LineLength = 200;  // characters a line in the sample texts
 constexpr double TargetLinkRatio = 1.03;
 constexpr double TargetRestPercent = 1.0;
@@ -100,6 +101,7 @@ struct Options {
     int restSeconds = DefaultRestSeconds;
     int soakCycles = DefaultSoakCycles;
     int endToEndRuns = DefaultEndToEndRuns;
+    int watchPollMs = DefaultWatchPollMs;
 };
 
 // ---- small text helpers -----------------------------------------------------
@@ -251,13 +253,15 @@ struct Landing {
 
 // Starts the probe watching notepad (emptied first), lets the keyboard leave
 // and come back into range, and waits until the whole text is there.
-Landing RetrieveIntoNotepad(e2e::Scene& scene, const std::string& expectedPc, const std::string& outFile) {
+Landing RetrieveIntoNotepad(e2e::Scene& scene, const std::string& expectedPc, const std::string& outFile,
+                            int pollMs = DefaultWatchPollMs) {
     Landing l;
     e2e::WineProcess watcher;
     std::string error;
     int boundMs = LandBoundMs + PerKilobyteBoundMs * int(expectedPc.size() / 1024);
     if (!watcher.Start({scene.Env().ProbeExe(), "watch-edit", "--class", e2e::NotepadClass, "--bytes",
-                        std::to_string(expectedPc.size()), "--clear", "--timeout", std::to_string(boundMs)},
+                        std::to_string(expectedPc.size()), "--clear", "--poll-ms", std::to_string(pollMs), "--timeout",
+                        std::to_string(boundMs)},
                        outFile, &error))
         return l;
     bool ready = e2e::WaitUntil(std::chrono::duration_cast<std::chrono::milliseconds>(WatcherReadyBound), [&] {
@@ -447,16 +451,23 @@ std::string Markdown(const Report& r, const Options& o) {
        << "(quillsim's clock, mapped to the wall clock through readings taken around its clear, within a few "
           "µs). End: the first answer of a watching probe (WM_GETTEXTLENGTH to notepad's edit, about every "
           "millisecond) that shows the whole text; notepad answers only after its paste is done. The text was "
-          "complete somewhere in the last poll interval, whose width is the end precision column: the figure "
-          "can be high by at most that much.\n";
+          "complete somewhere in the last poll interval, whose width is the end precision column (it includes "
+          "notepad's own work on the paste): the figure can be high by at most that much.\n\n"
+          "Last block to notepad: from the keyboard's last byte to the text in notepad. Under Wine 8 the "
+          "Ctrl+V typed with keybd_event reaches notepad only once the typing thread handles messages again "
+          "(a test program that sleeps 3 s after typing saw its paste land 3.01 s later; one that pumps "
+          "messages, 6 ms later); where this column is about 2 s, the paste waited out the program's 2 s "
+          "pause after the end-of-transfer command.\n";
 
     md << "\n## The program at rest (target below " << TargetRestPercent << "% of one core)\n\n"
        << "| state | window (s) | CPU (s) | % of one core | polls in the window |\n|---|---:|---:|---:|---:|\n";
     for (const auto& x : r.rest)
         md << "| " << x.state << " | " << Format("%.1f", x.seconds) << " | " << Format("%.3f", x.cpu) << " | "
            << Format("%.3f", x.cpu / x.seconds * PercentOf) << " | " << x.polls << " |\n";
-    md << "\nCPU: utime + stime of the glimmerly.exe process (/proc/<pid>/stat, clock ticks of 10 ms), not of "
-          "the wine launcher; Wine's wineserver works for it too and is not counted. Peak memory (VmHWM) of "
+    md << "\nCPU: utime + stime of the glimmerly.exe process (/proc/<pid>/stat), not of the wine launcher; "
+          "counted in clock ticks of 10 ms, so each figure is good to about 0.01 s (0.02% of one core over "
+          "60 s). Wine's wineserver works for the program too (its serial reads and timers) and is not "
+          "counted. Polls: hello frames while searching, file queries while connected. Peak memory (VmHWM) of "
           "glimmerly.exe at the end of the run: "
        << r.peakKb << " kB.\n";
 
@@ -482,8 +493,9 @@ std::string Markdown(const Report& r, const Options& o) {
            << f->user << " | " << f->proc.openFiles << " | " << f->proc.residentKb << " | " << f->proc.threads
            << " | " << f->peakKb << " |\n";
     md << "\nHandles, GDI and USER are what GetProcessHandleCount and GetGuiResources report to the probe. "
-          "Wine 8 does not keep these counts per process (GetGuiResources is a stub that returns 0, and the "
-          "handle count of another process reads 0 too), so the /proc columns carry the leak check: the "
+          "Under Wine 8.0 all three read 0: GetGuiResources is an unimplemented stub in Wine's user32, and the "
+          "handle count is 0 too for a process that certainly holds handles (its port, mutex, registry keys, "
+          "windows), so Wine does not count them. The /proc columns carry the leak check instead: the "
           "wine process's open file descriptors (Wine backs its handles to files, ports and the server with "
           "them), resident memory and threads.\n";
     (void)o;
@@ -554,6 +566,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
         else if (k == "--rest-seconds") o.restSeconds = std::atoi(v.c_str());
         else if (k == "--soak-cycles") o.soakCycles = std::atoi(v.c_str());
         else if (k == "--runs") o.endToEndRuns = std::atoi(v.c_str());
+        else if (k == "--watch-poll-ms") o.watchPollMs = std::atoi(v.c_str());
         else if (k == "--sizes") {
             o.sizes.clear();
             std::istringstream in(v);
@@ -577,7 +590,8 @@ void RunEndToEnd(e2e::Scene& scene, const Options& o, Report& r) {
             EndToEndRow row{size, run, {}, EndToEndMinimum(size)};
             const std::string name = std::to_string(size) + "-" + std::to_string(run);
             if (SetFile(scene, sample)) {
-                row.landing = RetrieveIntoNotepad(scene, e2e::PcTextOf(sample), scene.WorkDir() + "/watch-e2e-" + name + ".out");
+                row.landing = RetrieveIntoNotepad(scene, e2e::PcTextOf(sample), scene.WorkDir() + "/watch-e2e-" + name + ".out",
+                                                  o.watchPollMs);
                 WaitForDone(scene);
                 scene.Device().SaveTranscript(scene.WorkDir() + "/transcript-e2e-" + name + ".txt");
             }
@@ -680,7 +694,7 @@ int main(int argc, char** argv) {
     if (!ParseOptions(argc, argv, options)) {
         std::fprintf(stderr,
                      "usage: glimmerly_bench --out DIR [--link FILE] [--exe64 EXE] [--exe32 EXE] [--sizes A,B] "
-                     "[--runs N] [--rest-seconds S] [--soak-cycles N]\n");
+                     "[--runs N] [--watch-poll-ms MS] [--rest-seconds S] [--soak-cycles N]\n");
         return ExitNoStage;
     }
     setvbuf(stdout, nullptr, _IOLBF, 0);

@@ -19,7 +19,7 @@
 //   controls [sel]                      child controls of the first match
 //   icon [sel] [--timeout MS]           small/big icon (WM_GETICON) and class icons
 //   edit-text [sel] [--timeout MS]      text of the first Edit child (notepad's page)
-//   watch-edit [sel] --bytes N [--clear] [--timeout MS]
+//   watch-edit [sel] --bytes N [--clear] [--poll-ms MS] [--timeout MS]
 //                                       polls the Edit child until it holds N bytes
 //                                       (emptied first with --clear); prints when,
 //                                       on the host's wall clock, for a benchmark
@@ -58,6 +58,9 @@ constexpr DWORD ClipboardRetryMs = 50;
 constexpr int ClassNameChars = 256;
 // Extra wait for a helper thread beyond the timeout its own call was given.
 constexpr DWORD HelperThreadGraceMs = 500;
+// A watch polls about every millisecond: as often as the timing needs, and
+// seldom enough to leave notepad and the wineserver mostly idle.
+constexpr DWORD DefaultWatchPollMs = 1;
 
 std::string Quote(const char* bytes, size_t n) {
     std::string out = "\"";
@@ -143,6 +146,7 @@ struct Args {
     int tries = DefaultClipboardTries;
     long bytes = -1;
     bool clear = false;
+    DWORD pollMs = DefaultWatchPollMs;
 };
 
 bool ParseArgs(int argc, char** argv, Args& a) {
@@ -166,6 +170,8 @@ bool ParseArgs(int argc, char** argv, Args& a) {
             a.tries = std::atoi(argv[++i]);
         } else if (k == "--bytes" && hasValue) {
             a.bytes = std::atol(argv[++i]);
+        } else if (k == "--poll-ms" && hasValue) {
+            a.pollMs = static_cast<DWORD>(std::strtoul(argv[++i], nullptr, 0));
         } else if (k == "--clear") {
             a.clear = true;
         } else if (k.rfind("--", 0) == 0) {
@@ -298,7 +304,6 @@ long long WallClockUs() {
     return (units - FileTimeTo1970) / FileTimeUnitsPerUs;
 }
 
-constexpr DWORD WatchPollMs = 1;
 constexpr DWORD WatchMessageMs = 5000;
 
 struct EditWatch {
@@ -362,7 +367,7 @@ int CmdWatchEdit(const Args& a) {
             break;
         }
         watch.lastShortUs = sentUs;
-        Sleep(WatchPollMs);
+        Sleep(a.pollMs);
     }
     PrintEditText(edit, "watch-edit", watch, true);
     return ExitDone;
