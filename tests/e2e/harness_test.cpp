@@ -2,6 +2,8 @@
 // the whole-program tests would pass or fail for the wrong reasons.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <ctime>
 #include <set>
 
 #include <unistd.h>
@@ -11,6 +13,7 @@
 #include "harness/device_charset.h"
 #include "harness/probe_client.h"
 #include "harness/process_footprint.h"
+#include "harness/process_usage.h"
 #include "harness/wire_summary.h"
 
 namespace {
@@ -109,6 +112,35 @@ TEST(Footprint, ReadsALiveProcessAndRefusesAGoneOne) {
     EXPECT_GE(self->openFiles, 3) << "stdin, stdout and stderr at least";
     EXPECT_GE(self->threads, 1);
     EXPECT_FALSE(e2e::ReadFootprint(-1));
+}
+
+// The benchmark's CPU figure must be the process's own utime + stime: checked
+// against the C library's account of the same process, not against a clock.
+TEST(ProcessUsage, CpuSecondsAgreeWithTheProcessClock) {
+    constexpr double Burn = 0.2;       // CPU seconds to use up
+    constexpr double Agreement = 0.05; // five clock ticks of /proc, plus rounding
+    auto before = e2e::CpuSeconds(getpid());
+    ASSERT_TRUE(before);
+    std::clock_t start = std::clock();
+    auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    volatile unsigned sink = 0;
+    while (double(std::clock() - start) / CLOCKS_PER_SEC < Burn && std::chrono::steady_clock::now() < giveUp)
+        for (int i = 0; i < 100000; ++i) sink = sink + i;
+    double byClock = double(std::clock() - start) / CLOCKS_PER_SEC;
+    auto after = e2e::CpuSeconds(getpid());
+    ASSERT_TRUE(after);
+    EXPECT_NEAR(*after - *before, byClock, Agreement);
+    EXPECT_FALSE(e2e::CpuSeconds(-1));
+}
+
+TEST(ProcessUsage, PeakMemoryAndNoStrangerTakenForTheProgram) {
+    auto peak = e2e::StatusKb(getpid(), "VmHWM");
+    auto now = e2e::StatusKb(getpid(), "VmRSS");
+    ASSERT_TRUE(peak && now);
+    EXPECT_GE(*peak, *now);
+    EXPECT_FALSE(e2e::StatusKb(getpid(), "NoSuchField"));
+    // Our own process is no Wine program, whatever prefix is asked for.
+    EXPECT_FALSE(e2e::FindWineProgram("glimmerly.exe", "/no/such/prefix"));
 }
 
 }  // namespace
