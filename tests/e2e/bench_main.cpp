@@ -249,6 +249,7 @@ struct Landing {
     size_t bytes = 0;
     double startToEnd = 0, precision = 0;
     double lastBlockToEnd = 0;  // the paste's share: from the last block's last byte to the text in notepad
+    std::string failure;        // what went wrong, for a person reading a failed cycle
 };
 
 // Starts the probe watching notepad (emptied first), lets the keyboard leave
@@ -262,12 +263,21 @@ Landing RetrieveIntoNotepad(e2e::Scene& scene, const std::string& expectedPc, co
     if (!watcher.Start({scene.Env().ProbeExe(), "watch-edit", "--class", e2e::NotepadClass, "--bytes",
                         std::to_string(expectedPc.size()), "--clear", "--poll-ms", std::to_string(pollMs), "--timeout",
                         std::to_string(boundMs)},
-                       outFile, &error))
+                       outFile, &error)) {
+        l.failure = "the watching probe did not start: " + error;
         return l;
+    }
     bool ready = e2e::WaitUntil(std::chrono::duration_cast<std::chrono::milliseconds>(WatcherReadyBound), [&] {
         return ReadWhole(outFile).find("watching ") != std::string::npos || !watcher.Running();
     });
-    if (!ready || !watcher.Running() || !Depart(scene)) return l;
+    if (!ready || !watcher.Running()) {
+        l.failure = "the watching probe never reported ready";
+        return l;
+    }
+    if (!Depart(scene)) {
+        l.failure = "no poll of the program was seen while the keyboard was away";
+        return l;
+    }
     TranscriptClock clock = ClearTranscript(scene);
     scene.ControlOk("present 1");
     while (watcher.Running()) std::this_thread::sleep_for(WatcherPoll);
@@ -279,7 +289,12 @@ Landing RetrieveIntoNotepad(e2e::Scene& scene, const std::string& expectedPc, co
         l.lastShortUs = std::atoll(rec.Text("last_short_us").c_str());
         l.polls = rec.Number("polls");
         l.bytes = size_t(rec.Number("bytes"));
+        if (!l.intact)
+            l.failure = rec.Number("complete") == 1 ? "notepad holds other text than the keyboard's"
+                                                    : "the text was not complete in notepad in time (" +
+                                                          std::to_string(l.bytes) + " bytes there)";
     }
+    if (!l.watched) l.failure = "the watching probe reported nothing";
     auto runs = scene.Device().Transcript();
     for (const auto& run : runs) {
         if (run.fromPc || run.bytes.empty() || run.bytes[0] != IdentityFirstByte) continue;
@@ -624,9 +639,21 @@ void RunSoak(e2e::Scene& scene, pid_t pid, const Options& o, Report& r) {
         auto cycleStart = Steady::now();
         std::string sample = SampleText(LineLength + uint32_t(i), "Soak cycle " + std::to_string(i) + ". ");
         bool landed = false;
+        std::string failure = "the keyboard did not take the file";
+        const std::string watchFile = scene.WorkDir() + "/watch-soak.out";
         if (SetFile(scene, sample)) {
-            Landing l = RetrieveIntoNotepad(scene, e2e::PcTextOf(sample), scene.WorkDir() + "/watch-soak.out");
+            Landing l = RetrieveIntoNotepad(scene, e2e::PcTextOf(sample), watchFile);
+            failure = l.failure;
             landed = l.intact && WaitForDone(scene);
+            if (l.intact && !landed) failure = "the end-of-transfer command never came";
+        }
+        if (!landed) {
+            // Kept for a person to see what happened in this cycle.
+            const std::string tag = scene.WorkDir() + "/soak-failed-" + std::to_string(i);
+            std::error_code ec;
+            std::filesystem::copy_file(watchFile, tag + "-watch.out", std::filesystem::copy_options::overwrite_existing, ec);
+            scene.Device().SaveTranscript(tag + "-transcript.txt");
+            std::printf("  cycle %d: %s\n", i, failure.c_str());
         }
         ++s.cycles;
         landed ? ++s.landed : ++s.failed;
