@@ -134,8 +134,9 @@ TEST(ProcessUsage, CpuSecondsAgreeWithTheProcessClock) {
 }
 
 TEST(ProcessUsage, PeakMemoryAndNoStrangerTakenForTheProgram) {
-    auto peak = e2e::StatusKb(getpid(), "VmHWM");
+    // The resident size first: the peak, read after it, can only be as large or larger.
     auto now = e2e::StatusKb(getpid(), "VmRSS");
+    auto peak = e2e::StatusKb(getpid(), "VmHWM");
     ASSERT_TRUE(peak && now);
     EXPECT_GE(*peak, *now);
     EXPECT_FALSE(e2e::StatusKb(getpid(), "NoSuchField"));
