@@ -22,8 +22,26 @@ bool ReplyStartsWith(const uint8_t* reply, uint32_t received, std::string_view i
            std::memcmp(reply, identity.data(), identity.size()) == 0;
 }
 
+bool IsStartOf(const uint8_t* reply, uint32_t received, std::string_view identity) {
+    return received < identity.size() && std::memcmp(reply, identity.data(), received) == 0;
+}
+
+// Some bytes of an identity, but not all of them yet.
+bool IsUnfinishedIdentity(const uint8_t* reply, uint32_t received) {
+    return received > 0 &&
+           (IsStartOf(reply, received, IdentityFull) || IsStartOf(reply, received, IdentityShort));
+}
+
 }  // namespace
 
+// An identity can arrive in pieces: a USB infrared adapter's latency, or a busy
+// device, leaves a gap longer than the read's interval timeout. Its tail must
+// not stay in the input: the next hello would read it as a bad reply, and the
+// poll after that could recognise the device from a stale reply while its
+// queries run out of step, so that the device shows as found and its text is
+// never fetched. So while the bytes so far are the start of an identity, the
+// rest is read too, as the command exchange gathers a split reply; a read that
+// brings nothing ends it.
 bool DetectDevice(BytePort& port) {
     const std::array<uint8_t, 2> hello = {CommandPrefix, CmdHello};
     if (!port.Write(hello.data(), static_cast<uint32_t>(hello.size())).ok) {
@@ -31,11 +49,18 @@ bool DetectDevice(BytePort& port) {
     }
 
     std::array<uint8_t, HelloReplySize> reply{};
-    const PortTransfer got = port.Read(reply.data(), HelloReplySize);
-    if (!got.ok) {
-        return false;
+    uint32_t received = 0;
+    for (uint32_t reads = 0; reads < ReplyReads; ++reads) {
+        const uint32_t room = HelloReplySize - received;
+        const PortTransfer got = port.Read(reply.data() + received, room);
+        if (!got.ok) {
+            return false;
+        }
+        received += got.count < room ? got.count : room;
+        if (got.count == 0 || !IsUnfinishedIdentity(reply.data(), received)) {
+            break;
+        }
     }
-    const uint32_t received = got.count < HelloReplySize ? got.count : HelloReplySize;
     return ReplyStartsWith(reply.data(), received, IdentityFull) ||
            ReplyStartsWith(reply.data(), received, IdentityShort);
 }

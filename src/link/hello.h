@@ -2,8 +2,9 @@
 #include "link/byte_port.h"
 #include "link/result_codes.h"
 
-// Sends the two-byte hello and reads one reply of up to 30 bytes. Found when the
-// received bytes start with either identity text, compared exactly over its length.
+// Sends the two-byte hello and reads a reply of up to 30 bytes, reading on while
+// what arrived is only the start of an identity. Found when the received bytes
+// start with either identity text, compared exactly over its length.
 bool DetectDevice(BytePort& port);
 
 // Reads and throws away waiting input, 10 bytes a read, until a read comes back

@@ -23,8 +23,6 @@ TEST(DetectDevice, JudgesOnlyTheBytesThatArrived) {
         {"short identity followed by noise", Join({Text(IdentityShort), Text("xyz")}), true},
         {"full identity in other letter case", Text("QUILLATRON IR v1.0"), false},
         {"short identity in other letter case", Text("qt4100 IR v1.0"), false},
-        {"first 13 bytes of the short identity", Text(IdentityShort.substr(0, 13)), false},
-        {"first 17 bytes of the full identity", Text(IdentityFull.substr(0, 17)), false},
         {"a stray status byte", {StatusAccepted}, false},
     };
     for (const auto& c : cases) {
@@ -35,6 +33,40 @@ TEST(DetectDevice, JudgesOnlyTheBytesThatArrived) {
         EXPECT_EQ(port.ReadSizes(), std::vector<uint32_t>{HelloReplySize})
             << c.what << ": one read of up to 30 bytes, never a second";
     }
+}
+
+TEST(DetectDevice, AnUnfinishedIdentityIsReadOnUntilTheLineIsQuiet) {
+    const std::vector<IdentityCase> cases = {
+        {"first 13 bytes of the short identity", Text(IdentityShort.substr(0, 13)), false},
+        {"first 17 bytes of the full identity", Text(IdentityFull.substr(0, 17)), false},
+    };
+    for (const auto& c : cases) {
+        ScriptedPort port;
+        port.Reply(c.reply);
+        EXPECT_EQ(DetectDevice(port), c.found) << c.what;
+        const auto rest = HelloReplySize - static_cast<uint32_t>(c.reply.size());
+        EXPECT_EQ(port.ReadSizes(), (std::vector<uint32_t>{HelloReplySize, rest}))
+            << c.what << ": one more read for the rest, which brings nothing";
+    }
+}
+
+TEST(DetectDevice, AnIdentityInPiecesIsGatheredAndLeavesNothingBehind) {
+    const auto full = Text(IdentityFull);
+    ScriptedPort port;
+    port.Reply({full.begin(), full.begin() + 11})
+        .Reply({full.begin() + 11, full.begin() + 15})
+        .Reply({full.begin() + 15, full.end()});
+    EXPECT_TRUE(DetectDevice(port)) << "three pieces of the full identity";
+    EXPECT_EQ(port.ReadSizes(), (std::vector<uint32_t>{30, 19, 15}));
+
+    ScriptedPort shortOne;
+    shortOne.Reply(Text("QT41")).Reply(Text("00 IR v1.0"));
+    EXPECT_TRUE(DetectDevice(shortOne)) << "two pieces of the short identity";
+
+    ScriptedPort noise;
+    noise.Reply(Text("IR v1.0")).Reply(full);
+    EXPECT_FALSE(DetectDevice(noise)) << "a stale tail is no identity";
+    EXPECT_EQ(noise.ReadSizes(), std::vector<uint32_t>{30}) << "and is not read on";
 }
 
 TEST(DetectDevice, SilenceOrPortFailureIsNotFound) {

@@ -206,6 +206,16 @@ TEST_F(SerialPort, AReplySplitAcrossTheIntervalTimeoutIsGathered) {
     EXPECT_EQ(length, 4660u);
 }
 
+TEST_F(SerialPort, AnIdentitySplitAcrossTheIntervalTimeoutIsFoundAndLeavesNoTail) {
+    ASSERT_TRUE(QuillsimOk("split 1 20"));
+    EXPECT_TRUE(DetectDevice(*port_)) << "both pieces of the identity are read";
+    ASSERT_TRUE(QuillsimOk("split 0"));
+    uint32_t index = 99;
+    EXPECT_EQ(QueryCurrentFile(*port_, &index), ResultOk)
+        << "no tail of the identity is left to spoil the next reply";
+    EXPECT_EQ(index, 0u);
+}
+
 TEST_F(SerialPort, StaleInputIsDrainedBeforeACommand) {
     ASSERT_TRUE(QuillsimOk("stale 25"));
     Sleep(100);  // let the junk reach the port's input
