@@ -5,7 +5,8 @@ TESTBED_XVFB_PID=""
 
 # testbed_start DIR: prefix under DIR/wineprefix, Xvfb on a free display (24-bit).
 testbed_start() {
-    local dir=$1
+    local dir
+    dir=$(realpath -m "$1")  # Wine wants an absolute prefix path
     mkdir -p "$dir"
     export WINEPREFIX="$dir/wineprefix"
     export WINEDEBUG=-all
