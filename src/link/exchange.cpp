@@ -1,5 +1,6 @@
 #include "link/exchange.h"
 
+#include <algorithm>
 #include <array>
 
 #include "link/protocol.h"
@@ -16,8 +17,7 @@ ResultCode WriteFrame(BytePort& port, uint8_t command) {
     const std::array<uint8_t, 2> frame = {CommandPrefix, command};
     const PortTransfer sent = port.Write(frame.data(), static_cast<uint32_t>(frame.size()));
     if (!sent.ok) {
-        RecordPortError(sent.error);
-        return ResultPortFailure;
+        return PortFailure(sent.error);
     }
     return ResultOk;
 }
@@ -37,6 +37,11 @@ uint32_t LastPortError() {
 
 void RecordPortError(uint32_t error) {
     lastPortError = error;
+}
+
+ResultCode PortFailure(uint32_t error) {
+    RecordPortError(error);
+    return ResultPortFailure;
 }
 
 uint32_t DecodeReplyWord(const uint8_t* reply) {
@@ -60,10 +65,9 @@ ResultCode ExchangeCommand(BytePort& port, uint8_t command, uint8_t* reply, uint
         const uint32_t room = capacity - received;
         const PortTransfer got = port.Read(reply + received, room);
         if (!got.ok) {
-            RecordPortError(got.error);
-            return ResultPortFailure;
+            return PortFailure(got.error);
         }
-        received += got.count < room ? got.count : room;
+        received += std::min(got.count, room);
         if (received >= n) {
             return JudgeReply(reply, received, n);
         }

@@ -8,6 +8,9 @@
 uint32_t LastPortError();
 void RecordPortError(uint32_t error);
 
+// Records the error of a failed write or read and returns ResultPortFailure.
+ResultCode PortFailure(uint32_t error);
+
 // A 16-bit value from reply bytes 1 and 2, high byte first.
 uint32_t DecodeReplyWord(const uint8_t* reply);
 

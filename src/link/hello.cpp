@@ -1,5 +1,6 @@
 #include "link/hello.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string_view>
@@ -56,7 +57,7 @@ bool DetectDevice(BytePort& port) {
         if (!got.ok) {
             return false;
         }
-        received += got.count < room ? got.count : room;
+        received += std::min(got.count, room);
         if (got.count == 0 || !IsUnfinishedIdentity(reply.data(), received)) {
             break;
         }
@@ -70,8 +71,7 @@ ResultCode DrainInput(BytePort& port) {
     for (uint32_t reads = 0; reads < DrainReadLimit; ++reads) {
         const PortTransfer got = port.Read(discard.data(), DrainChunk);
         if (!got.ok) {
-            RecordPortError(got.error);
-            return ResultPortFailure;
+            return PortFailure(got.error);
         }
         if (got.count == 0) {
             return ResultOk;

@@ -1,5 +1,6 @@
 #include "link/retrieve.h"
 
+#include <algorithm>
 #include <array>
 
 #include "link/exchange.h"
@@ -25,10 +26,6 @@ public:
     void ProgressAdvance(uint32_t) override {}
 };
 
-uint32_t Smaller(uint32_t a, uint32_t b) {
-    return a < b ? a : b;
-}
-
 // Requests blocks until at least `length` bytes are in, then closes the text
 // with a zero byte. No read ever reaches past the destination's last byte but one,
 // which is kept for that zero.
@@ -41,17 +38,15 @@ ResultCode ReceiveText(BytePort& port, ProgressSink& progress, uint8_t* destinat
         const uint8_t request = RequestNextBlock;
         const PortTransfer sent = port.Write(&request, 1);
         if (!sent.ok) {
-            RecordPortError(sent.error);
-            return ResultPortFailure;
+            return PortFailure(sent.error);
         }
 
-        const uint32_t ask = Smaller(BlockSize, textRoom - received);
+        const uint32_t ask = std::min(BlockSize, textRoom - received);
         const PortTransfer got = port.Read(destination + received, ask);
         if (!got.ok) {
-            RecordPortError(got.error);
-            return ResultPortFailure;
+            return PortFailure(got.error);
         }
-        const uint32_t count = Smaller(got.count, ask);
+        const uint32_t count = std::min(got.count, ask);
         progress.ProgressAdvance(count);
         received += count;
 

@@ -1,5 +1,6 @@
 #include "link/send_text.h"
 
+#include <algorithm>
 #include <array>
 
 #include "link/exchange.h"
@@ -15,10 +16,6 @@ constexpr uint32_t StalledWriteLimit = 5;
 // The system's code for "the timeout period expired", so that the report can
 // show the system's own words for a stalled line.
 constexpr uint32_t PortTimeoutError = 1460;
-
-uint32_t Smaller(uint32_t a, uint32_t b) {
-    return a < b ? a : b;
-}
 
 // The room this send may fill: what the device reports, or the caller's
 // fallback when it does not answer the capacity query.
@@ -69,21 +66,19 @@ ResultCode SendBlocks(BytePort& port, ProgressSink& progress, uint8_t* reply, co
     uint32_t sent = 0;
     uint32_t stalledWrites = 0;
     while (sent < count) {
-        const uint32_t block = Smaller(count - sent, BlockSize);
+        const uint32_t block = std::min(count - sent, BlockSize);
         const PortTransfer wrote = port.Write(text + sent, block);
         if (!wrote.ok) {
-            RecordPortError(wrote.error);
-            return ResultPortFailure;
+            return PortFailure(wrote.error);
         }
         // A short write leaves the rest for the next block.
-        const uint32_t moved = Smaller(wrote.count, block);
+        const uint32_t moved = std::min(wrote.count, block);
         progress.ProgressAdvance(moved);
         sent += moved;
 
         stalledWrites = moved == 0 ? stalledWrites + 1 : 0;
         if (stalledWrites == StalledWriteLimit) {
-            RecordPortError(PortTimeoutError);
-            return ResultPortFailure;
+            return PortFailure(PortTimeoutError);
         }
         const ResultCode acknowledged = CollectAcknowledgement(port, reply);
         if (acknowledged != ResultOk) {
@@ -97,8 +92,7 @@ ResultCode SendEndOfText(BytePort& port, uint8_t* reply) {
     const uint8_t end = EndOfText;
     const PortTransfer wrote = port.Write(&end, 1);
     if (!wrote.ok) {
-        RecordPortError(wrote.error);
-        return ResultPortFailure;
+        return PortFailure(wrote.error);
     }
     return CollectAcknowledgement(port, reply);
 }
@@ -116,7 +110,7 @@ ResultCode SendText(BytePort& port, ProgressSink& progress, const uint8_t* text,
         return result;
     }
     // Text beyond the room is dropped: the device could not hold it anyway.
-    const uint32_t toSend = Smaller(count, room);
+    const uint32_t toSend = std::min(count, room);
 
     result = OpenForWriting(port, reply.data(), append);
     if (result != ResultOk) {
