@@ -1,6 +1,7 @@
 #include "controller/monitor.h"
 
 #include "app/settings.h"
+#include "app/startup.h"
 #include "controller/clipboard_preview.h"
 #include "controller/session.h"
 #include "controller/window_state.h"
@@ -86,12 +87,12 @@ LRESULT OnInitDialog(HWND window) {
     SendDlgItemMessageA(window, IDC_AUTO_RETRIEVE, BM_SETCHECK, AutoUploadFlag, 0);
     SendDlgItemMessageA(window, IDC_APPEND, BM_SETCHECK,
                         AppendFlag != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
-    RefreshStatusPictures(window);
+    RefreshStatusPictures(AppInstance, window);
     ShowStatusPicture(window, IDC_PICTURE_WAVES_SEARCHING);
     PollTimer = SetTimer(window, PollTimerId, PollPeriodMs, nullptr);
     PreviewClipboard(window);
     EnableTransferControls(window, FALSE);
-    ApplyStoredDisclosure(window);
+    ApplyStoredDisclosure(window, &DisclosedFlag);
     return TRUE;
 }
 
@@ -125,6 +126,6 @@ LRESULT OnDestroy(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT OnSysColorChange(HWND window, WPARAM wParam, LPARAM lParam) {
-    RefreshStatusPictures(window);
+    RefreshStatusPictures(AppInstance, window);
     return DefWindowProcA(window, WM_SYSCOLORCHANGE, wParam, lParam);
 }

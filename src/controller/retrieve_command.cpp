@@ -1,6 +1,7 @@
 #include <cstdint>
 
 #include "app/settings.h"
+#include "app/startup.h"
 #include "controller/busy_section.h"
 #include "controller/commands.h"
 #include "controller/monitor.h"
@@ -28,7 +29,7 @@ constexpr DWORD AfterRetrievePauseMs = 2000;
 
 ResultCode TransferFile(uint8_t* text) {
     SerialBytePort port(PortHandle);
-    WindowProgress progress;
+    WindowProgress progress(MainWindow, ProgressIcons);
     DrainInput(port);  // stale bytes would be taken for the reply
     return RetrieveFile(port, &progress, text, RetrieveBlockSize, &TransferLength);
 }

@@ -1,6 +1,7 @@
 #include <cstdint>
 
 #include "app/settings.h"
+#include "app/startup.h"
 #include "controller/busy_section.h"
 #include "controller/clipboard_preview.h"
 #include "controller/commands.h"
@@ -28,7 +29,7 @@ HANDLE ClipboardTextBlock() {
 
 ResultCode TransferText(const uint8_t* text) {
     SerialBytePort port(PortHandle);
-    WindowProgress progress;
+    WindowProgress progress(MainWindow, ProgressIcons);
     DrainInput(port);
     return SendText(port, progress, text, TransferLength, AppendFlag != 0, SendLimit);
 }

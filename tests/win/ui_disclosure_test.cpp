@@ -212,7 +212,7 @@ TEST(DisclosureSetting, CompactWindowIsLeftAlone) {
     HWND compact = OpenMainWindow(IDD_COMPACT_WINDOW, 0);
     RECT before;
     GetWindowRect(compact, &before);
-    ApplyStoredDisclosure(compact);
+    ApplyStoredDisclosure(compact, &DisclosedFlag);
     RECT after;
     GetWindowRect(compact, &after);
     EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);

@@ -51,7 +51,7 @@ protected:
 };
 
 TEST_F(ProgressTest, ThousandBytesInFiftyByteChunks) {
-    WindowProgress progress;
+    WindowProgress progress(window_, ProgressIcons);
     progress.ProgressBegin(1000);
     EXPECT_EQ(Bar(PBM_GETRANGE, FALSE), 1000) << "range 0 to the total";
     EXPECT_EQ(Bar(PBM_GETPOS), 0);
@@ -64,7 +64,7 @@ TEST_F(ProgressTest, ThousandBytesInFiftyByteChunks) {
 }
 
 TEST_F(ProgressTest, SecondTransferStartsFromTheFirstFrameAgain) {
-    WindowProgress progress;
+    WindowProgress progress(window_, ProgressIcons);
     progress.ProgressBegin(64);
     for (int chunk = 0; chunk < 32; ++chunk) progress.ProgressAdvance(2);
     EXPECT_EQ(ShownFrames.size(), 32u) << "frames 1 to 31 and the end";
@@ -76,7 +76,7 @@ TEST_F(ProgressTest, SecondTransferStartsFromTheFirstFrameAgain) {
 }
 
 TEST_F(ProgressTest, ZeroCountChangesNothingButTheRepaint) {
-    WindowProgress progress;
+    WindowProgress progress(window_, ProgressIcons);
     progress.ProgressBegin(100);
     progress.ProgressAdvance(0);
     EXPECT_TRUE(ShownFrames.empty());
@@ -84,7 +84,7 @@ TEST_F(ProgressTest, ZeroCountChangesNothingButTheRepaint) {
 }
 
 TEST_F(ProgressTest, TotalOfZeroNeverDivides) {
-    WindowProgress progress;
+    WindowProgress progress(window_, ProgressIcons);
     progress.ProgressBegin(0);
     EXPECT_EQ(Bar(PBM_GETRANGE, FALSE), 0);
     EXPECT_EQ(Bar(PBM_GETPOS), 0);
@@ -93,7 +93,7 @@ TEST_F(ProgressTest, TotalOfZeroNeverDivides) {
 }
 
 TEST_F(ProgressTest, MoreBytesThanAnnouncedKeepTheLastFrame) {
-    WindowProgress progress;
+    WindowProgress progress(window_, ProgressIcons);
     progress.ProgressBegin(100);
     progress.ProgressAdvance(100);
     progress.ProgressAdvance(50);

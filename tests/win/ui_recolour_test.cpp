@@ -107,7 +107,7 @@ private:
 TEST_F(RecolourTest, AllFourPicturesTakeTheFaceColourAndKeepTheirDrawing) {
     HWND window = OpenMainWindow(IDD_COMPACT_WINDOW);
     SetFace(Face);
-    RefreshStatusPictures(window);
+    RefreshStatusPictures(AppInstance, window);
     ExpectRecoloured(GetDlgItem(window, IDC_PICTURE_CABLE_IDLE), IDB_CABLE_IDLE, FacePixel);
     ExpectRecoloured(GetDlgItem(window, IDC_PICTURE_CABLE_LINKED), IDB_CABLE_LINKED, FacePixel);
     ExpectRecoloured(GetDlgItem(window, IDC_PICTURE_WAVES_SEARCHING), IDB_WAVES_SEARCHING, FacePixel);
@@ -122,7 +122,7 @@ TEST_F(RecolourTest, OnlyExactLightGreyChanges) {
     HWND picture = CreateWindowExA(0, "STATIC", nullptr, WS_POPUP | SS_BITMAP, 0, 0, 10, 10, nullptr,
                                    nullptr, AppInstance, nullptr);
     SetFace(Face);
-    RecolourBitmap(IDB_TEST_NEAR_GREY, picture);
+    RecolourBitmap(AppInstance, IDB_TEST_NEAR_GREY, picture);
     int width = 0;
     const auto shown = PixelsOf(ImageOf(picture), &width);
     ASSERT_EQ(width, 4);
@@ -141,12 +141,12 @@ TEST_F(RecolourTest, OnlyExactLightGreyChanges) {
 TEST_F(RecolourTest, SecondColourChangeLeavesNoTraceOfTheFirstAndFreesItsImages) {
     HWND window = OpenMainWindow(IDD_COMPACT_WINDOW);
     SetFace(OtherFace);  // the window hears WM_SYSCOLORCHANGE and refreshes itself
-    RefreshStatusPictures(window);
+    RefreshStatusPictures(AppInstance, window);
     std::array<HBITMAP, 4> first{};
     for (int i = 0; i < 4; ++i)
         first[static_cast<size_t>(i)] = ImageOf(GetDlgItem(window, IDC_PICTURE_CABLE_IDLE + i));
     SetFace(Face);
-    RefreshStatusPictures(window);
+    RefreshStatusPictures(AppInstance, window);
     for (int i = 0; i < 4; ++i) {
         HWND picture = GetDlgItem(window, IDC_PICTURE_CABLE_IDLE + i);
         ExpectRecoloured(picture, IDB_CABLE_IDLE + i, FacePixel);
@@ -161,7 +161,7 @@ TEST_F(RecolourTest, SecondColourChangeLeavesNoTraceOfTheFirstAndFreesItsImages)
 TEST_F(RecolourTest, GreyFaceChangesNothing) {
     HWND window = OpenMainWindow(IDD_COMPACT_WINDOW);
     SetFace(RGB(192, 192, 192));
-    RefreshStatusPictures(window);
+    RefreshStatusPictures(AppInstance, window);
     HWND picture = GetDlgItem(window, IDC_PICTURE_WAVES_LINKED);
     EXPECT_TRUE(PixelsOf(ImageOf(picture)) == ResourcePixels(IDB_WAVES_LINKED));
     CloseMainWindow(window);
@@ -170,8 +170,8 @@ TEST_F(RecolourTest, GreyFaceChangesNothing) {
 TEST_F(RecolourTest, WindowWithoutThePicturesIsLeftAlone) {
     HWND plain = CreateWindowExA(0, "STATIC", nullptr, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                  AppInstance, nullptr);
-    RefreshStatusPictures(plain);  // no picture controls: nothing to do, nothing to crash
-    RecolourBitmap(IDB_CABLE_IDLE, nullptr);
+    RefreshStatusPictures(AppInstance, plain);  // no picture controls: nothing to do, nothing to crash
+    RecolourBitmap(AppInstance, IDB_CABLE_IDLE, nullptr);
     DestroyWindow(plain);
 }
 

@@ -1,7 +1,5 @@
 #include "ui/disclosure.h"
 
-#include "app/settings.h"
-#include "controller/session.h"
 #include "res/resource_ids.h"
 
 // The triangle above the full window's options panel. It paints itself with
@@ -37,8 +35,22 @@ constexpr int MovingControls[] = {
 };
 constexpr int PanelControls[] = {IDC_APPEND, IDC_RETRIEVE};
 
+// The setting the triangle shows and toggles is stored with the control, so the
+// control needs nothing of the program around it.
+constexpr const char* DisclosedFlagProperty = "GlimmerlyDisclosedFlag";
+
 constexpr const char* HideCaption = "Hide Options";
 constexpr const char* MoreCaption = "More Options";
+
+uint32_t* BoundFlag(HWND control) {
+    return static_cast<uint32_t*>(GetPropA(control, DisclosedFlagProperty));
+}
+
+// Until a setting is bound the panel is shown, as the template draws it.
+bool Disclosed(HWND control) {
+    const uint32_t* flag = BoundFlag(control);
+    return !flag || *flag != 0;
+}
 
 void CreatePens() {
     for (int i = 0; i < PenCount; ++i)
@@ -100,7 +112,7 @@ LRESULT OnPaint(HWND control) {
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
     HGDIOBJ oldPen = SelectObject(dc, Pens[FacePen]);
     const Bevel bevel = ChooseBevel(PressedLook);
-    if (DisclosedFlag)
+    if (Disclosed(control))
         DrawPointingDown(dc, client, bevel);
     else
         DrawPointingRight(dc, client, bevel);
@@ -171,13 +183,16 @@ void ExpandPanel(HWND mainWindow) {
     ShiftMovingControls(mainWindow, distance);
 }
 
-void TogglePanel() {
+// The triangle sits in the main window, so its parent is the window it folds.
+void TogglePanel(HWND control) {
+    uint32_t* flag = BoundFlag(control);
+    if (!flag) return;  // nothing to keep the choice in
     // Any stored value other than 0 reads as expanded, so a toggle always collapses it.
-    DisclosedFlag = DisclosedFlag ? 0 : 1;
-    if (DisclosedFlag)
-        ExpandPanel(MainWindow);
+    *flag = *flag ? 0 : 1;
+    if (*flag)
+        ExpandPanel(GetParent(control));
     else
-        CollapsePanel(MainWindow);
+        CollapsePanel(GetParent(control));
 }
 
 LRESULT OnButtonDown(HWND control) {
@@ -203,7 +218,7 @@ LRESULT OnButtonUp(HWND control, LPARAM position) {
     Redraw(control);
     ReleaseCapture();
     if (!PointerOver(control, position)) return NotForUs;
-    TogglePanel();
+    TogglePanel(control);
     return Handled;
 }
 
@@ -213,7 +228,8 @@ LRESULT OnCreate() {
     return Handled;
 }
 
-LRESULT OnDestroy() {
+LRESULT OnDestroy(HWND control) {
+    RemovePropA(control, DisclosedFlagProperty);
     if (LiveControls > 0) --LiveControls;
     if (LiveControls == 0) DeletePens();
     return Handled;
@@ -224,7 +240,7 @@ LRESULT OnDestroy() {
 LRESULT CALLBACK DisclosureProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE: return OnCreate();
-    case WM_DESTROY: return OnDestroy();
+    case WM_DESTROY: return OnDestroy(control);
     case WM_PAINT: return OnPaint(control);
     case WM_LBUTTONDOWN: return OnButtonDown(control);
     case WM_MOUSEMOVE: return OnMouseMove(control, lParam);
@@ -244,9 +260,11 @@ void ShiftControl(HWND mainWindow, int controlId, int topDelta, int bottomDelta)
     MoveWindow(control, place.left, top, place.right - place.left, bottom - top, TRUE);
 }
 
-void ApplyStoredDisclosure(HWND mainWindow) {
+void ApplyStoredDisclosure(HWND mainWindow, uint32_t* disclosedFlag) {
     HWND triangle = GetDlgItem(mainWindow, IDC_DISCLOSURE);
-    if (!triangle || DisclosedFlag) return;
+    if (!triangle || !disclosedFlag) return;
+    SetPropA(triangle, DisclosedFlagProperty, disclosedFlag);
+    if (*disclosedFlag) return;
     CollapsePanel(mainWindow);
     Redraw(triangle);
 }

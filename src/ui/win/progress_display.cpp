@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include "app/startup.h"
-#include "controller/session.h"
 #include "res/resource_ids.h"
 #include "ui/progress_frames.h"
 
@@ -23,17 +21,17 @@ LPARAM RangeUpTo(uint32_t total) {
 
 void WindowProgress::ProgressBegin(uint32_t total) {
     ProgressCounterBegin(Counter, total);
-    SendDlgItemMessageA(MainWindow, IDC_PROGRESS, PBM_SETRANGE, 0, RangeUpTo(total));
-    SendDlgItemMessageA(MainWindow, IDC_PROGRESS, PBM_SETPOS, 0, 0);
-    UpdateWindow(MainWindow);
+    SendDlgItemMessageA(window_, IDC_PROGRESS, PBM_SETRANGE, 0, RangeUpTo(total));
+    SendDlgItemMessageA(window_, IDC_PROGRESS, PBM_SETPOS, 0, 0);
+    UpdateWindow(window_);
 }
 
 void WindowProgress::ProgressAdvance(uint32_t count) {
     uint32_t frame = 0;
     // The caption repaints only when the frame changes, at most 32 times a transfer.
     if (ProgressCounterAdvance(Counter, count, &frame) && frame < ProgressFrameCount)
-        SendMessageA(MainWindow, WM_SETICON, ICON_SMALL,
-                     reinterpret_cast<LPARAM>(ProgressIcons[frame]));
-    SendDlgItemMessageA(MainWindow, IDC_PROGRESS, PBM_DELTAPOS, count, 0);
-    UpdateWindow(MainWindow);
+        SendMessageA(window_, WM_SETICON, ICON_SMALL,
+                     reinterpret_cast<LPARAM>(frameIcons_[frame]));
+    SendDlgItemMessageA(window_, IDC_PROGRESS, PBM_DELTAPOS, count, 0);
+    UpdateWindow(window_);
 }

@@ -1,6 +1,5 @@
 #include "ui/recolour.h"
 
-#include "app/startup.h"
 #include "res/resource_ids.h"
 #include "ui/recolour_pixels.h"
 
@@ -80,9 +79,9 @@ void GiveToControl(HWND pictureControl, HBITMAP bitmap) {
 
 }  // namespace
 
-void RecolourBitmap(int bitmapId, HWND pictureControl) {
+void RecolourBitmap(HINSTANCE resources, int bitmapId, HWND pictureControl) {
     if (!pictureControl) return;  // a window without this picture
-    HBITMAP bitmap = LoadBitmapA(AppInstance, MAKEINTRESOURCEA(bitmapId));
+    HBITMAP bitmap = LoadBitmapA(resources, MAKEINTRESOURCEA(bitmapId));
     if (!bitmap) return;
     BITMAP shape = {};
     GetObjectA(bitmap, sizeof shape, &shape);
@@ -98,7 +97,7 @@ void RecolourBitmap(int bitmapId, HWND pictureControl) {
     GiveToControl(pictureControl, bitmap);
 }
 
-void RefreshStatusPictures(HWND window) {
+void RefreshStatusPictures(HINSTANCE resources, HWND window) {
     for (const PictureAndControl& picture : StatusPictures)
-        RecolourBitmap(picture.bitmapId, GetDlgItem(window, picture.controlId));
+        RecolourBitmap(resources, picture.bitmapId, GetDlgItem(window, picture.controlId));
 }
