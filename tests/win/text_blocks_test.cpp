@@ -125,4 +125,26 @@ TEST(TextBlocks, ThereAndBackThroughBlocks) {
     GlobalFree(input);
 }
 
+// A handle that cannot be locked (none at all, or a block the system has
+// discarded) takes both conversions down their failure paths: false, the
+// caller's handle and length as they were, and the block not freed.
+TEST(TextBlocks, ABlockThatCannotBeLockedLeavesEverythingAsItWas) {
+    HGLOBAL discarded = GlobalAlloc(GMEM_MOVEABLE | GMEM_DISCARDABLE, 8);
+    ASSERT_NE(discarded, nullptr);
+    ASSERT_EQ(GlobalDiscard(discarded), discarded);
+    ASSERT_EQ(GlobalLock(discarded), nullptr) << "a discarded block cannot be locked";
+    for (HGLOBAL input : {HGLOBAL{nullptr}, discarded}) {
+        SCOPED_TRACE(input ? "discarded block" : "null handle");
+        HGLOBAL block = input;
+        uint32_t length = 99;
+        EXPECT_FALSE(ToDeviceText(&block, &length));
+        EXPECT_EQ(block, input);
+        EXPECT_EQ(length, 99u);
+        EXPECT_FALSE(ToPcText(&block, 5));
+        EXPECT_EQ(block, input);
+    }
+    EXPECT_NE(GlobalFlags(discarded) & GMEM_DISCARDED, 0u) << "the discarded block is still the caller's";
+    EXPECT_EQ(GlobalFree(discarded), nullptr);
+}
+
 }  // namespace

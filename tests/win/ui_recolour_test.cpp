@@ -78,6 +78,12 @@ protected:
     }
     void TearDown() override { SetFace(savedFace_); }
 
+    // What the system tells every top-level window after a colour change.
+    static void ColoursChanged(HWND window) {
+        SendMessageA(window, WM_SYSCOLORCHANGE, 0, 0);
+        PumpMessages();
+    }
+
     static void SetFace(COLORREF colour) {
         const INT element = COLOR_BTNFACE;
         SetSysColors(1, &element, &colour);
@@ -104,10 +110,11 @@ private:
     COLORREF savedFace_ = 0;
 };
 
-TEST_F(RecolourTest, AllFourPicturesTakeTheFaceColourAndKeepTheirDrawing) {
-    HWND window = OpenMainWindow(IDD_COMPACT_WINDOW);
+// Nothing is refreshed by hand: the window recolours its pictures as it opens
+// (WM_INITDIALOG) and when it hears that the colours changed (WM_SYSCOLORCHANGE).
+TEST_F(RecolourTest, AllFourPicturesTakeTheFaceColourAsTheWindowOpens) {
     SetFace(Face);
-    RefreshStatusPictures(AppInstance, window);
+    HWND window = OpenMainWindow(IDD_COMPACT_WINDOW);
     ExpectRecoloured(GetDlgItem(window, IDC_PICTURE_CABLE_IDLE), IDB_CABLE_IDLE, FacePixel);
     ExpectRecoloured(GetDlgItem(window, IDC_PICTURE_CABLE_LINKED), IDB_CABLE_LINKED, FacePixel);
     ExpectRecoloured(GetDlgItem(window, IDC_PICTURE_WAVES_SEARCHING), IDB_WAVES_SEARCHING, FacePixel);
@@ -140,13 +147,13 @@ TEST_F(RecolourTest, OnlyExactLightGreyChanges) {
 
 TEST_F(RecolourTest, SecondColourChangeLeavesNoTraceOfTheFirstAndFreesItsImages) {
     HWND window = OpenMainWindow(IDD_COMPACT_WINDOW);
-    SetFace(OtherFace);  // the window hears WM_SYSCOLORCHANGE and refreshes itself
-    RefreshStatusPictures(AppInstance, window);
+    SetFace(OtherFace);
+    ColoursChanged(window);
     std::array<HBITMAP, 4> first{};
     for (int i = 0; i < 4; ++i)
         first[static_cast<size_t>(i)] = ImageOf(GetDlgItem(window, IDC_PICTURE_CABLE_IDLE + i));
     SetFace(Face);
-    RefreshStatusPictures(AppInstance, window);
+    ColoursChanged(window);
     for (int i = 0; i < 4; ++i) {
         HWND picture = GetDlgItem(window, IDC_PICTURE_CABLE_IDLE + i);
         ExpectRecoloured(picture, IDB_CABLE_IDLE + i, FacePixel);
@@ -161,18 +168,34 @@ TEST_F(RecolourTest, SecondColourChangeLeavesNoTraceOfTheFirstAndFreesItsImages)
 TEST_F(RecolourTest, GreyFaceChangesNothing) {
     HWND window = OpenMainWindow(IDD_COMPACT_WINDOW);
     SetFace(RGB(192, 192, 192));
-    RefreshStatusPictures(AppInstance, window);
+    ColoursChanged(window);
     HWND picture = GetDlgItem(window, IDC_PICTURE_WAVES_LINKED);
     EXPECT_TRUE(PixelsOf(ImageOf(picture)) == ResourcePixels(IDB_WAVES_LINKED));
     CloseMainWindow(window);
 }
 
-TEST_F(RecolourTest, WindowWithoutThePicturesIsLeftAlone) {
+// A window without the pictures, no control at all, or a bitmap that does not
+// load: the control keeps the image it has, and that image stays valid.
+TEST_F(RecolourTest, WhatCannotBeRecolouredIsLeftAlone) {
     HWND plain = CreateWindowExA(0, "STATIC", nullptr, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                  AppInstance, nullptr);
-    RefreshStatusPictures(AppInstance, plain);  // no picture controls: nothing to do, nothing to crash
+    RefreshStatusPictures(AppInstance, plain);
     RecolourBitmap(AppInstance, IDB_CABLE_IDLE, nullptr);
+    EXPECT_EQ(GetWindow(plain, GW_CHILD), nullptr) << "no picture made up for a window without one";
     DestroyWindow(plain);
+
+    HWND picture = CreateWindowExA(0, "STATIC", nullptr, WS_POPUP | SS_BITMAP, 0, 0, 10, 10, nullptr,
+                                   nullptr, AppInstance, nullptr);
+    HBITMAP loaded = LoadBitmapA(AppInstance, MAKEINTRESOURCEA(IDB_CABLE_IDLE));
+    SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(loaded));
+    HBITMAP held = ImageOf(picture);  // the control may hold a copy of its own
+    ASSERT_NE(held, nullptr);
+    RecolourBitmap(AppInstance, IDB_TEST_NEAR_GREY + 1, picture);  // no such bitmap
+    EXPECT_EQ(ImageOf(picture), held);
+    EXPECT_EQ(GetObjectType(held), static_cast<DWORD>(OBJ_BITMAP)) << "the image held is not freed";
+    DestroyWindow(picture);
+    DeleteObject(held);
+    if (loaded != held) DeleteObject(loaded);
 }
 
 }  // namespace

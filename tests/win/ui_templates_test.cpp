@@ -19,38 +19,41 @@ struct Row {
     int x, y, w, h;
 };
 
+// The ids are written as numbers, not with the names the resource file uses,
+// so that a wrong number in the shared header cannot agree with itself here.
 constexpr int NoId = 0xFFFF;
+constexpr int FirstPictureId = 1015, LastPictureId = 1018, FileListId = 102;
 constexpr int PictureWidth = 72, PictureHeight = 23;  // -1 in the template's unsigned 16-bit field
 
 const std::vector<Row> FullRows = {
-    {IDC_STATUS_TEXT, "Static", nullptr, WS_GROUP | SS_LEFT, true, 66, 136, 112, 8},
+    {107, "Static", nullptr, WS_GROUP | SS_LEFT, true, 66, 136, 112, 8},
     {NoId, "Static", "Quillatron File#:", WS_GROUP | SS_LEFT, true, 111, 85, 61, 8},
-    {IDC_FILE_LIST, "ComboBox", nullptr, CBS_DROPDOWNLIST, true, 180, 82, 28, 100},
-    {IDC_RETRIEVE, "Button", "Retrieve From Quillatron", WS_TABSTOP | BS_PUSHBUTTON, true, 112, 108, 96, 14},
-    {IDC_SEND, "Button", "Send Text To Quillatron", WS_TABSTOP | BS_PUSHBUTTON, true, 7, 80, 95, 14},
+    {102, "ComboBox", nullptr, CBS_DROPDOWNLIST, true, 180, 82, 28, 100},
+    {103, "Button", "Retrieve From Quillatron", WS_TABSTOP | BS_PUSHBUTTON, true, 112, 108, 96, 14},
+    {101, "Button", "Send Text To Quillatron", WS_TABSTOP | BS_PUSHBUTTON, true, 7, 80, 95, 14},
     {NoId, "Static", "Text in Clipboard", WS_GROUP | SS_CENTER, true, 7, 7, 201, 10},
-    {IDC_PREVIEW, "Edit", nullptr, WS_BORDER | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY, true, 7, 18, 201, 58},
-    {IDC_PROGRESS, "msctls_progress32", nullptr, WS_BORDER, false, 69, 154, 139, 10},
-    {IDC_STATUS_LINE, "Static", "", WS_GROUP | SS_LEFT, true, 7, 153, 60, 8},
-    {IDC_STATUS_FRAME, "Button", "", BS_GROUPBOX, true, 7, 124, 201, 27},
-    {IDC_PICTURE_CABLE_IDLE, "Static", nullptr, SS_BITMAP, false, 15, 132, 48, 14},
-    {IDC_PICTURE_CABLE_LINKED, "Static", nullptr, SS_BITMAP, false, 15, 132, 48, 14},
-    {IDC_PICTURE_WAVES_SEARCHING, "Static", nullptr, SS_BITMAP, true, 15, 132, 48, 14},
-    {IDC_PICTURE_WAVES_LINKED, "Static", nullptr, SS_BITMAP, false, 15, 132, 48, 14},
-    {IDC_APPEND, "Button", "Append Text To Quillatron", WS_TABSTOP | BS_CHECKBOX, true, 7, 108, 109, 14},
-    {IDC_DISCLOSURE, "DisclosureClass", "", WS_TABSTOP, true, 7, 98, 7, 7},
-    {IDC_OPTIONS_CAPTION, "Static", "Hide Options", WS_GROUP | SS_LEFT, true, 18, 97, 82, 8},
+    {105, "Edit", nullptr, WS_BORDER | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY, true, 7, 18, 201, 58},
+    {1000, "msctls_progress32", nullptr, WS_BORDER, false, 69, 154, 139, 10},
+    {1008, "Static", "", WS_GROUP | SS_LEFT, true, 7, 153, 60, 8},
+    {1022, "Button", "", BS_GROUPBOX, true, 7, 124, 201, 27},
+    {1015, "Static", nullptr, SS_BITMAP, false, 15, 132, 48, 14},
+    {1016, "Static", nullptr, SS_BITMAP, false, 15, 132, 48, 14},
+    {1017, "Static", nullptr, SS_BITMAP, true, 15, 132, 48, 14},
+    {1018, "Static", nullptr, SS_BITMAP, false, 15, 132, 48, 14},
+    {1020, "Button", "Append Text To Quillatron", WS_TABSTOP | BS_CHECKBOX, true, 7, 108, 109, 14},
+    {1021, "DisclosureClass", "", WS_TABSTOP, true, 7, 98, 7, 7},
+    {1023, "Static", "Hide Options", WS_GROUP | SS_LEFT, true, 18, 97, 82, 8},
 };
 
 const std::vector<Row> CompactRows = {
-    {IDC_STATUS_TEXT, "Static", nullptr, WS_GROUP | SS_LEFT, true, 64, 18, 112, 8},
-    {IDC_PROGRESS, "msctls_progress32", nullptr, WS_BORDER, false, 85, 35, 96, 10},
-    {IDC_STATUS_LINE, "Static", "", WS_GROUP | SS_LEFT, true, 7, 35, 75, 8},
+    {107, "Static", nullptr, WS_GROUP | SS_LEFT, true, 64, 18, 112, 8},
+    {1000, "msctls_progress32", nullptr, WS_BORDER, false, 85, 35, 96, 10},
+    {1008, "Static", "", WS_GROUP | SS_LEFT, true, 7, 35, 75, 8},
     {NoId, "Button", "", BS_GROUPBOX, true, 7, 7, 174, 27},
-    {IDC_PICTURE_CABLE_IDLE, "Static", nullptr, SS_BITMAP, false, 13, 15, 48, 14},
-    {IDC_PICTURE_CABLE_LINKED, "Static", nullptr, SS_BITMAP, false, 13, 15, 48, 14},
-    {IDC_PICTURE_WAVES_SEARCHING, "Static", nullptr, SS_BITMAP, true, 13, 15, 48, 14},
-    {IDC_PICTURE_WAVES_LINKED, "Static", nullptr, SS_BITMAP, false, 13, 15, 48, 14},
+    {1015, "Static", nullptr, SS_BITMAP, false, 13, 15, 48, 14},
+    {1016, "Static", nullptr, SS_BITMAP, false, 13, 15, 48, 14},
+    {1017, "Static", nullptr, SS_BITMAP, true, 13, 15, 48, 14},
+    {1018, "Static", nullptr, SS_BITMAP, false, 13, 15, 48, 14},
 };
 
 // Visibility is what the window shows after opening: the controller swaps the
@@ -75,13 +78,13 @@ void ExpectControls(HWND window, const std::vector<Row>& rows) {
         MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
         EXPECT_EQ(place.left, want.left);
         EXPECT_EQ(place.top, want.top);
-        if (row.id >= IDC_PICTURE_CABLE_IDLE && row.id <= IDC_PICTURE_WAVES_LINKED) {
+        if (row.id >= FirstPictureId && row.id <= LastPictureId) {
             // A picture control takes the size of its picture.
             EXPECT_EQ(place.right - place.left, PictureWidth);
             EXPECT_EQ(place.bottom - place.top, PictureHeight);
         } else {
             EXPECT_EQ(place.right, want.right);
-            if (row.id != IDC_FILE_LIST) {  // a closed list is shorter than its template height
+            if (row.id != FileListId) {  // a closed list is shorter than its template height
                 EXPECT_EQ(place.bottom, want.bottom);
             }
         }
@@ -130,8 +133,8 @@ void ExpectTemplateStyles(int templateId, const std::vector<Row>& rows) {
     ASSERT_EQ(styles.size(), rows.size());
     for (size_t i = 0; i < rows.size(); ++i) {
         const Row& row = rows[i];
-        const bool picture = row.id >= IDC_PICTURE_CABLE_IDLE && row.id <= IDC_PICTURE_WAVES_LINKED;
-        const bool startsVisible = picture ? row.id == IDC_PICTURE_CABLE_IDLE : row.visible;
+        const bool picture = row.id >= FirstPictureId && row.id <= LastPictureId;
+        const bool startsVisible = picture ? row.id == FirstPictureId : row.visible;
         const DWORD want = WS_CHILD | (startsVisible ? WS_VISIBLE : 0) | row.style;
         EXPECT_EQ(styles[i], want) << std::hex << "control " << std::dec << i + 1;
     }
