@@ -2,6 +2,7 @@
 
 #include "controller/busy_section.h"
 #include "controller/commands.h"
+#include "controller/file_switch.h"
 #include "controller/report.h"
 #include "controller/session.h"
 #include "controller/window_state.h"
@@ -13,19 +14,16 @@
 #include "link/win/serial_port.h"
 #include "res/resource_ids.h"
 
-namespace {
-
-// Makes the chosen file current and learns its length, so that the retrieve
-// is offered only for a file with text. A failed length query reads as empty.
-ResultCode SwitchDeviceFile(uint32_t* length) {
-    SerialBytePort port(PortHandle);
+// The selection's result is the one reported, so its port error is taken before
+// the length query, which fails too on a dead port, can note its own.
+ResultCode SwitchDeviceFile(BytePort& port, uint32_t index, uint32_t* length, uint32_t* portError) {
     DrainInput(port);
-    const ResultCode result = SelectFile(port, CurrentFile);
+    port.NoteFailedCall(0);  // a failed drain is not the selection's failure
+    const ResultCode result = SelectFile(port, index);
+    *portError = port.FailedCallError();
     RetrieveFile(port, nullptr, nullptr, 0, length);
     return result;
 }
-
-}  // namespace
 
 LRESULT FileSwitchCommand(HWND window) {
     if (ConnectedFlag == 0) {
@@ -44,8 +42,10 @@ LRESULT FileSwitchCommand(HWND window) {
     SetStatusLine(window, TextSwitching);
 
     uint32_t length = 0;
-    const ResultCode result = SwitchDeviceFile(&length);
-    ReportResult(result);
+    uint32_t portError = 0;
+    SerialBytePort port(PortHandle);
+    const ResultCode result = SwitchDeviceFile(port, CurrentFile, &length, &portError);
+    ReportResult(result, portError);
     EnableWindow(GetDlgItem(window, IDC_RETRIEVE), length != 0);
     SetStatusLine(window, TextEmpty);
     SetCursor(savedCursor);

@@ -58,7 +58,8 @@ void LookForDevice(HWND window) {
     }
     SelectListedFile(window);
     SerialBytePort port(PortHandle);
-    if (!DetectDevice(port)) {
+    // A hello that failed at the port is, for now, one that found nobody.
+    if (DetectDevice(port) != HelloOutcome::DeviceFound) {
         return;
     }
     uint32_t length = 0;

@@ -5,7 +5,6 @@
 #include "controller/session.h"
 #include "controller/window_state.h"
 #include "controller/window_texts.h"
-#include "link/exchange.h"
 
 namespace {
 
@@ -16,11 +15,10 @@ void ShowNotice(const char* text) {
     MessageBoxA(MainWindow, text, CaptionNotice, MB_OK | MB_ICONINFORMATION);
 }
 
-// The port failure: the error code is the one the link captured at the failing
+// The port failure: the error code is the one the port captured at the failing
 // call. GetLastError here would read whatever later calls (drawing the progress,
 // the window messages) left behind, usually 0, which the system words as success.
-void ReportPortFailure() {
-    const DWORD error = LastPortError();
+void ReportPortFailure(DWORD error) {
     char* systemText = nullptr;
     const DWORD length = FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, error, 0,
@@ -47,7 +45,7 @@ void ShowWarning(const char* text) {
     MessageBoxA(MainWindow, text, CaptionError, MB_OK | MB_ICONWARNING);
 }
 
-void ReportResult(ResultCode code) {
+void ReportResult(ResultCode code, uint32_t portError) {
     if (code == ResultOk) {
         return;
     }
@@ -56,7 +54,7 @@ void ReportResult(ResultCode code) {
     }
     switch (code) {
     case ResultPortFailure:
-        ReportPortFailure();
+        ReportPortFailure(portError);
         break;
     case ResultNoData:
         ShowNotice(TextNoData);

@@ -27,11 +27,13 @@ constexpr SIZE_T RetrieveBlockSize = 50000;
 // Lets the pasting application take the text before the next poll talks to the device.
 constexpr DWORD AfterRetrievePauseMs = 2000;
 
-ResultCode TransferFile(uint8_t* text) {
+ResultCode TransferFile(uint8_t* text, uint32_t* portError) {
     SerialBytePort port(PortHandle);
     WindowProgress progress(MainWindow, ProgressIcons);
     DrainInput(port);  // stale bytes would be taken for the reply
-    return RetrieveFile(port, &progress, text, RetrieveBlockSize, &TransferLength);
+    const ResultCode result = RetrieveFile(port, &progress, text, RetrieveBlockSize, &TransferLength);
+    *portError = port.FailedCallError();
+    return result;
 }
 
 // The device waits for this after an automatic transfer. A port failure that
@@ -124,10 +126,11 @@ LRESULT RetrieveCommand(HWND window) {
     ZeroMemory(text, RetrieveBlockSize);
     HCURSOR savedCursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     ShowTransferStarted(window);
-    const ResultCode result = TransferFile(text);
+    uint32_t portError = 0;
+    const ResultCode result = TransferFile(text, &portError);
     GlobalUnlock(block);
 
-    ReportResult(result);
+    ReportResult(result, portError);
     ShowTransferEnded(window);
     if (result == ResultOk) {
         DeliverText(window, block);

@@ -27,11 +27,14 @@ HANDLE ClipboardTextBlock() {
     return GetClipboardData(CF_TEXT);
 }
 
-ResultCode TransferText(const uint8_t* text) {
+ResultCode TransferText(const uint8_t* text, uint32_t* portError) {
     SerialBytePort port(PortHandle);
     WindowProgress progress(MainWindow, ProgressIcons);
     DrainInput(port);
-    return SendText(port, progress, text, TransferLength, AppendFlag != 0, SendLimit);
+    const ResultCode result =
+        SendText(port, progress, text, TransferLength, AppendFlag != 0, SendLimit);
+    *portError = port.FailedCallError();
+    return result;
 }
 
 void ShowSendStarted(HWND window) {
@@ -64,8 +67,9 @@ void SendDeviceText(HWND window, HGLOBAL deviceText) {
     SendLimit = SendLimitForFile(CurrentFile);
     HCURSOR savedCursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     ShowSendStarted(window);
-    const ResultCode result = TransferText(text);
-    ReportResult(result);
+    uint32_t portError = 0;
+    const ResultCode result = TransferText(text, &portError);
+    ReportResult(result, portError);
     ShowSendEnded(window, savedCursor);
     GlobalUnlock(deviceText);
 }

@@ -7,17 +7,13 @@
 
 namespace {
 
-// Kept from the failing call until the report asks for it: by then other
-// system calls may have overwritten the thread's own last-error value.
-uint32_t lastPortError = 0;
-
 constexpr uint32_t HighByteShift = 8;
 
 ResultCode WriteFrame(BytePort& port, uint8_t command) {
     const std::array<uint8_t, 2> frame = {CommandPrefix, command};
     const PortTransfer sent = port.Write(frame.data(), static_cast<uint32_t>(frame.size()));
     if (!sent.ok) {
-        return PortFailure(sent.error);
+        return PortFailure(port, sent.error);
     }
     return ResultOk;
 }
@@ -31,16 +27,8 @@ ResultCode JudgeReply(const uint8_t* reply, uint32_t received, uint32_t n) {
 
 }  // namespace
 
-uint32_t LastPortError() {
-    return lastPortError;
-}
-
-void RecordPortError(uint32_t error) {
-    lastPortError = error;
-}
-
-ResultCode PortFailure(uint32_t error) {
-    RecordPortError(error);
+ResultCode PortFailure(BytePort& port, uint32_t error) {
+    port.NoteFailedCall(error);
     return ResultPortFailure;
 }
 
@@ -65,7 +53,7 @@ ResultCode ExchangeCommand(BytePort& port, uint8_t command, uint8_t* reply, uint
         const uint32_t room = capacity - received;
         const PortTransfer got = port.Read(reply + received, room);
         if (!got.ok) {
-            return PortFailure(got.error);
+            return PortFailure(port, got.error);
         }
         received += std::min(got.count, room);
         if (received >= n) {

@@ -3,13 +3,9 @@
 #include "link/byte_port.h"
 #include "link/result_codes.h"
 
-// The system error code of the last failed write or read on the port, captured
-// at the failing call. Meaningful after a ResultPortFailure.
-uint32_t LastPortError();
-void RecordPortError(uint32_t error);
-
-// Records the error of a failed write or read and returns ResultPortFailure.
-ResultCode PortFailure(uint32_t error);
+// Notes on the port the error of a failed write or read, so that it goes back
+// with the operation's result, and returns ResultPortFailure.
+ResultCode PortFailure(BytePort& port, uint32_t error);
 
 // A 16-bit value from reply bytes 1 and 2, high byte first.
 uint32_t DecodeReplyWord(const uint8_t* reply);

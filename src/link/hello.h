@@ -2,12 +2,17 @@
 #include "link/byte_port.h"
 #include "link/result_codes.h"
 
+// How the hello ended. PortFailed: a write or read of the hello failed as a call
+// (the port itself is gone or broken), as opposed to a line where nobody answers.
+enum class HelloOutcome { DeviceFound, NoDevice, PortFailed };
+
 // Sends the two-byte hello and reads a reply of up to 30 bytes, reading on while
 // what arrived is only the start of an identity. Found when the received bytes
-// start with either identity text, compared exactly over its length.
-bool DetectDevice(BytePort& port);
+// start with either identity text, compared exactly over its length. Every read
+// ends within 1.5 s of the hello's write, whatever the line brings.
+HelloOutcome DetectDevice(BytePort& port);
 
 // Reads and throws away waiting input, 10 bytes a read, until a read comes back
-// empty. Bounded, so that a line that never falls silent cannot hold us forever:
-// after about a second's worth of reads it gives up and returns ResultOk anyway.
+// empty. Bounded in time, so that a line that never falls silent cannot hold us:
+// it ends within 1.5 s and then returns ResultOk anyway.
 ResultCode DrainInput(BytePort& port);

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
-// The bytes of the device's serial protocol. Shared by the link and by the
-// emulated device, so both sides speak from one table.
+// The bytes of the device's serial protocol, as the program speaks it. The
+// emulated device keeps a table of its own, written from the device's side.
 
 inline constexpr uint8_t CommandPrefix = 0xBC;
 

@@ -4,7 +4,7 @@
 
 enum ResultCode : int {
     ResultOk = 0,
-    ResultPortFailure = -1,  // a write or read on the port failed; see LastPortError()
+    ResultPortFailure = -1,  // a write or read on the port failed; the port keeps its error
     ResultBadLength = 1,     // too many bytes, or too few after five reads (silence included)
     ResultBadStatus = 2,     // the right number of bytes, but the status byte was not accepted
     ResultBadFile = 3,       // a file number outside 1 to 8, or an index above 7

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "link/deadline.h"
 #include "link/exchange.h"
 #include "link/protocol.h"
 
@@ -12,6 +13,12 @@ namespace {
 // thread for ever; five such cycles in a row (about 3.75 s of silence) mean it
 // has stopped sending.
 constexpr uint32_t EmptyCycleLimit = 5;
+
+// A device that dribbles (a byte now and then, from noise or a half-blocked
+// beam) never leaves a cycle empty, yet a full file would take hours. So each
+// block must be in within about the time the empty cycles allow a silent
+// device, measured from its first request.
+constexpr uint32_t BlockLimitMs = 4000;
 
 // Room for the text, the surplus the last block may bring (up to a block less
 // one byte beyond the length) and the closing zero byte.
@@ -28,23 +35,38 @@ public:
 
 // Requests blocks until at least `length` bytes are in, then closes the text
 // with a zero byte. No read ever reaches past the destination's last byte but one,
-// which is kept for that zero.
+// which is kept for that zero. A block is a block's worth of bytes from its first
+// request on: a device that keeps pace sends it in one read, one that does not
+// gets a request byte per read as before, until the block's time is up. No read
+// starts that could end past that time, so the transfer ends within it.
 ResultCode ReceiveText(BytePort& port, ProgressSink& progress, uint8_t* destination,
                        uint32_t destinationSize, uint32_t length) {
     const uint32_t textRoom = destinationSize - 1;
     uint32_t received = 0;
     uint32_t emptyCycles = 0;
+    uint32_t blockStart = 0;
+    Deadline block(port, BlockLimitMs);
     while (received < length) {
+        if (received - blockStart >= BlockSize) {
+            blockStart = received;
+            block.Restart();
+        }
+        const uint32_t ask = std::min(BlockSize, textRoom - received);
+        if (!block.ReadFits(ask)) {
+            return ResultBadLength;
+        }
         const uint8_t request = RequestNextBlock;
         const PortTransfer sent = port.Write(&request, 1);
         if (!sent.ok) {
-            return PortFailure(sent.error);
+            return PortFailure(port, sent.error);
+        }
+        if (!block.ReadFits(ask)) {
+            return ResultBadLength;  // the request itself stalled on the line
         }
 
-        const uint32_t ask = std::min(BlockSize, textRoom - received);
         const PortTransfer got = port.Read(destination + received, ask);
         if (!got.ok) {
-            return PortFailure(got.error);
+            return PortFailure(port, got.error);
         }
         const uint32_t count = std::min(got.count, ask);
         progress.ProgressAdvance(count);

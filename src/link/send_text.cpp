@@ -13,10 +13,6 @@ namespace {
 // would loop for ever; after this many in a row it is treated as a port failure.
 constexpr uint32_t StalledWriteLimit = 5;
 
-// The system's code for "the timeout period expired", so that the report can
-// show the system's own words for a stalled line.
-constexpr uint32_t PortTimeoutError = 1460;
-
 // The room this send may fill: what the device reports, or the caller's
 // fallback when it does not answer the capacity query.
 ResultCode WorkOutRoom(BytePort& port, uint8_t* reply, bool append, uint32_t sendLimit,
@@ -51,9 +47,10 @@ ResultCode OpenForWriting(BytePort& port, uint8_t* reply, bool append) {
 
 // A "file full" acknowledgement reaches the exchange as a bad status (one byte)
 // or a bad length (with surplus); either way it means the device takes no more.
-// The status byte is cleared first so that an earlier reply cannot pass for it.
+// An acknowledgement that brings nothing leaves the buffer as the exchange before
+// it left it, and every exchange before an acknowledgement succeeded, so its
+// first byte is then the accepted status and cannot pass for "file full".
 ResultCode CollectAcknowledgement(BytePort& port, uint8_t* reply) {
-    reply[0] = 0;
     const ResultCode result = ExchangeCommand(port, 0, reply, ReplyLengthAcknowledge);
     if (result != ResultOk && reply[0] == StatusFileFull) {
         return ResultFileFull;
@@ -69,7 +66,7 @@ ResultCode SendBlocks(BytePort& port, ProgressSink& progress, uint8_t* reply, co
         const uint32_t block = std::min(count - sent, BlockSize);
         const PortTransfer wrote = port.Write(text + sent, block);
         if (!wrote.ok) {
-            return PortFailure(wrote.error);
+            return PortFailure(port, wrote.error);
         }
         // A short write leaves the rest for the next block.
         const uint32_t moved = std::min(wrote.count, block);
@@ -78,7 +75,7 @@ ResultCode SendBlocks(BytePort& port, ProgressSink& progress, uint8_t* reply, co
 
         stalledWrites = moved == 0 ? stalledWrites + 1 : 0;
         if (stalledWrites == StalledWriteLimit) {
-            return PortFailure(PortTimeoutError);
+            return PortFailure(port, port.TimeoutError());
         }
         const ResultCode acknowledged = CollectAcknowledgement(port, reply);
         if (acknowledged != ResultOk) {
@@ -92,7 +89,7 @@ ResultCode SendEndOfText(BytePort& port, uint8_t* reply) {
     const uint8_t end = EndOfText;
     const PortTransfer wrote = port.Write(&end, 1);
     if (!wrote.ok) {
-        return PortFailure(wrote.error);
+        return PortFailure(port, wrote.error);
     }
     return CollectAcknowledgement(port, reply);
 }

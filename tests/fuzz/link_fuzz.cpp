@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -33,7 +34,10 @@ constexpr uint8_t AnswerLengthMask = 0x3F;
 constexpr uint32_t TextCountStep = 4;
 constexpr uint32_t FailedReadError = 1167;
 constexpr uint32_t FailedWriteError = 31;
-constexpr uint32_t StalledLineError = 1460;  // what a send reports for a stalled line
+// The time limits the link keeps, checked on the port's virtual clock.
+constexpr double HelloWriteMs = 2 * scripted::ByteMs;
+constexpr double HelloLimitMs = 1500;
+constexpr double DrainLimitMs = 1500;
 
 enum Operation : uint8_t {
     DriveExchange,
@@ -52,16 +56,9 @@ void Check(bool condition) {
     }
 }
 
-bool KnownResult(ResultCode result) {
-    switch (result) {
-    case ResultOk:
-    case ResultPortFailure:
-    case ResultBadLength:
-    case ResultBadStatus:
-    case ResultBadFile:
-    case ResultNoData:
-    case ResultFileFull:
-        return true;
+bool OneOf(ResultCode result, std::initializer_list<ResultCode> allowed) {
+    for (ResultCode code : allowed) {
+        if (result == code) return true;
     }
     return false;
 }
@@ -137,39 +134,58 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     switch (static_cast<Operation>(data[0] % OperationCount)) {
     case DriveExchange:
         result = Exchange(port, parameter);
+        Check(OneOf(result, {ResultOk, ResultPortFailure, ResultBadLength, ResultBadStatus}));
         break;
     case DriveQueryFile: {
         uint32_t index = FileCount;
         result = QueryCurrentFile(port, &index);
-        Check(result != ResultOk || index < FileCount);
+        Check((result == ResultOk) == (index < FileCount));
+        Check(OneOf(result, {ResultOk, ResultPortFailure, ResultBadLength, ResultBadStatus,
+                             ResultBadFile}));
         break;
     }
     case DriveSelectFile:
         result = SelectFile(port, parameter);
+        Check(parameter < FileCount || (result == ResultBadFile && port.Written().empty()));
+        Check(OneOf(result, {ResultOk, ResultPortFailure, ResultBadLength, ResultBadStatus,
+                             ResultBadFile}));
         break;
     case DriveRetrieve:
         result = Retrieve(port, parameter);
+        Check(OneOf(result, {ResultOk, ResultPortFailure, ResultBadLength, ResultBadStatus,
+                             ResultNoData}));
         break;
     case DriveLengthOnly: {
         uint32_t length = 0;
         result = RetrieveFile(port, nullptr, nullptr, 0, &length);
-        Check(length <= 0xFFFF);
+        // The length-only form asks one question and nothing more.
+        Check(port.Writes().size() <= 1);
+        Check(OneOf(result, {ResultOk, ResultPortFailure, ResultBadLength, ResultBadStatus}));
         break;
     }
     case DriveSend:
         result = Send(port, parameter, data[2]);
+        Check(OneOf(result, {ResultOk, ResultPortFailure, ResultBadLength, ResultBadStatus,
+                             ResultFileFull}));
         break;
-    case DriveHelloAndDrain:
-        DetectDevice(port);
+    case DriveHelloAndDrain: {
+        const HelloOutcome outcome = DetectDevice(port);
+        const double helloEnd = port.ClockMs();
+        Check(helloEnd <= HelloWriteMs + HelloLimitMs);
+        Check(outcome != HelloOutcome::DeviceFound || port.ReadSizes().size() >= 1);
         result = DrainInput(port);
+        Check(port.ClockMs() - helloEnd <= DrainLimitMs);
+        Check(OneOf(result, {ResultOk, ResultPortFailure}));
         break;
+    }
     case OperationCount:
         break;
     }
-    Check(KnownResult(result));
+    // A port failure names the call that failed, never a code from nowhere.
     if (result == ResultPortFailure) {
-        Check(LastPortError() == FailedReadError || LastPortError() == FailedWriteError ||
-              LastPortError() == StalledLineError);
+        Check(port.FailedCallError() == FailedReadError ||
+              port.FailedCallError() == FailedWriteError ||
+              port.FailedCallError() == scripted::TimeoutCode);
     }
     return 0;
 }

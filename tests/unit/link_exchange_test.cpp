@@ -103,15 +103,14 @@ TEST(ExchangeCommand, PortFailuresCarryTheirErrorCode) {
 
     ScriptedPort failingWrite;
     failingWrite.FailWrite(0, 31).Reply({StatusAccepted, 0x01});
-    RecordPortError(0);
     EXPECT_EQ(ExchangeCommand(failingWrite, CmdDone, reply.data(), 2), ResultPortFailure);
-    EXPECT_EQ(LastPortError(), 31u);
+    EXPECT_EQ(failingWrite.FailedCallError(), 31u);
     EXPECT_TRUE(failingWrite.ReadSizes().empty()) << "no read after a failed write";
 
     ScriptedPort failingRead;
     failingRead.Reply({StatusAccepted}).FailRead(1167);
     EXPECT_EQ(ExchangeCommand(failingRead, CmdDone, reply.data(), 2), ResultPortFailure);
-    EXPECT_EQ(LastPortError(), 1167u);
+    EXPECT_EQ(failingRead.FailedCallError(), 1167u);
 }
 
 TEST(SelectFile, SendsTheFileNumberThenChecksThePresence) {

@@ -136,6 +136,30 @@ TEST(RetrieveFile, EmptyCyclesAreRetriedButNotForEver) {
     EXPECT_EQ(r.buffer[50], Guard) << "no zero byte after a failed transfer";
 }
 
+// A device that never leaves a cycle empty but never finishes a block either
+// (a byte now and then) once held the transfer for hours. A block must be in
+// within 4 s of its first request; a device that sends each block in a few
+// pieces, well inside that time, is still read to the end.
+TEST(RetrieveFile, ABlockNotInWithinItsTimeEndsTheTransfer) {
+    for (double gapMs : {250.0, 600.0}) {
+        ScriptedPort port;
+        Announce(port, 120).Reply(Pattern(50)).Dribble({0x41}, gapMs);
+        Retrieval r = Retrieve(port, RetrieveBufferSize);
+        EXPECT_EQ(r.result, ResultBadLength) << gapMs << " ms between bytes";
+        EXPECT_EQ(r.length, Untouched);
+        const size_t requests = port.Writes().size() - 2;
+        EXPECT_GE(requests, 2u) << "still one request per read";
+        EXPECT_LE(port.ClockMs(), 4000.0 + 20.0) << gapMs << ": within 4 s of the second block's request";
+    }
+
+    ScriptedPort pieces;
+    Announce(pieces, 120);
+    for (int i = 0; i < 5; ++i) pieces.Reply(Pattern(25)).Silence(1);
+    Retrieval r = Retrieve(pieces, RetrieveBufferSize);
+    EXPECT_EQ(r.result, ResultOk) << "blocks in two pieces with an empty cycle between";
+    EXPECT_EQ(r.length, 120u);
+}
+
 TEST(RetrieveFile, RefusedOrUnansweredReadCommand) {
     ScriptedPort refused;
     refused.Reply(LengthReply(120)).Reply({0xFA});
@@ -155,14 +179,14 @@ TEST(RetrieveFile, PortFailuresDuringTheTransfer) {
     Announce(failingRequest, 120).Reply(Pattern(50)).FailWrite(3, 995);
     Retrieval r = Retrieve(failingRequest, RetrieveBufferSize);
     EXPECT_EQ(r.result, ResultPortFailure);
-    EXPECT_EQ(LastPortError(), 995u);
+    EXPECT_EQ(failingRequest.FailedCallError(), 995u);
     EXPECT_EQ(r.length, Untouched);
 
     ScriptedPort failingRead;
     Announce(failingRead, 120).Reply(Pattern(50)).FailRead(1167);
     r = Retrieve(failingRead, RetrieveBufferSize);
     EXPECT_EQ(r.result, ResultPortFailure);
-    EXPECT_EQ(LastPortError(), 1167u);
+    EXPECT_EQ(failingRead.FailedCallError(), 1167u);
     EXPECT_EQ(r.buffer[50], Guard);
 }
 

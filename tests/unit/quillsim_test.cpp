@@ -252,6 +252,33 @@ TEST_F(Quillsim, StaleAndChatteringInputReachThePc) {
     Do("chatter 0");
 }
 
+// A dribbling line: noise while idle, and every byte alone, the interval apart,
+// the reply's bytes among the noise in their order. Off again, the line is quiet.
+TEST_F(Quillsim, DribbleSendsEveryByteAloneWithNoiseBetweenReplies) {
+    constexpr int64_t IntervalUs = 40000;
+    Do("dribble 40");
+    const Bytes idle = pc_->Receive(PatienceMs, 3);
+    EXPECT_EQ(idle, Bytes(3, quillsim::DribbleNoise)) << "noise while there is nothing to say";
+    Do("clear-transcript");
+    pc_->Send({CommandPrefix, CmdQueryLength});
+    const Bytes got = pc_->Receive(PatienceMs, 4);
+    Do("dribble 0");
+    Bytes reply;
+    for (uint8_t b : got) if (b != quillsim::DribbleNoise) reply.push_back(b);
+    EXPECT_EQ(reply, Bytes({StatusAccepted, 0, 0}));
+    std::vector<quillsim::TranscriptRun> runs = sim_.Transcript();
+    int64_t previousUs = -IntervalUs;
+    for (const auto& run : runs) {
+        if (run.fromPc) continue;
+        EXPECT_EQ(run.bytes.size(), 1u) << "each byte goes out alone";
+        EXPECT_GE(run.startUs - previousUs, IntervalUs - 2000) << "never sooner than the interval";
+        previousUs = run.startUs;
+    }
+    pc_->Receive(QuietMs);  // whatever was still on its way
+    EXPECT_TRUE(pc_->Receive(QuietMs * 3).empty()) << "quiet once switched off";
+    EXPECT_EQ(Reply("dribble x").substr(0, 3), "err");
+}
+
 TEST_F(Quillsim, TranscriptKeepsBothDirectionsInOrder) {
     Do("clear-transcript");
     pc_->Command(CmdHello);

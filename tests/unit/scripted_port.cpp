@@ -61,6 +61,32 @@ ScriptedPort& ScriptedPort::NeverPause(uint8_t fill) {
     return *this;
 }
 
+ScriptedPort& ScriptedPort::Dribble(std::vector<uint8_t> bytes, double gapMs) {
+    dribble_ = std::move(bytes);
+    dribbleGapMs_ = gapMs;
+    return *this;
+}
+
+// Bytes already due wait in the driver; otherwise the read waits for the next
+// one or times out. Each byte ends the read 3 ms later unless another follows.
+PortTransfer ScriptedPort::DribbleRead(uint8_t* into, uint32_t size) {
+    if (dribbleDueMs_ < 0.0) dribbleDueMs_ = clockMs_ + dribbleGapMs_;
+    const double timeoutMs = scripted::ReadConstantMs + scripted::ReadMultiplierMs * size;
+    if (dribbleDueMs_ > clockMs_ + timeoutMs) {
+        clockMs_ += timeoutMs;
+        return PortTransfer{true, 0, 0};
+    }
+    clockMs_ = std::max(clockMs_, dribbleDueMs_);
+    uint32_t count = 0;
+    while (count < size && dribbleDueMs_ <= clockMs_) {
+        into[count++] = dribble_[dribbleNext_];
+        dribbleNext_ = (dribbleNext_ + 1) % dribble_.size();
+        dribbleDueMs_ += dribbleGapMs_;
+    }
+    clockMs_ += scripted::IntervalMs;
+    return PortTransfer{true, count, 0};
+}
+
 ScriptedPort& ScriptedPort::FailWrite(uint32_t writeNumber, uint32_t error) {
     failingWrites_[writeNumber] = error;
     return *this;
@@ -91,6 +117,9 @@ PortTransfer ScriptedPort::Read(uint8_t* into, uint32_t size) {
     const double emptyReadMs = scripted::ReadConstantMs + scripted::ReadMultiplierMs * size;
 
     if (next_ >= script_.size()) {
+        if (!dribble_.empty()) {
+            return DribbleRead(into, size);
+        }
         if (!neverPause_) {
             clockMs_ += emptyReadMs;
             return PortTransfer{true, 0, 0};

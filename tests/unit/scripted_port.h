@@ -12,7 +12,8 @@
 // The clock is virtual and follows the port's real timeouts: a read that stays
 // short ends 3 ms after its last byte, an empty one after 500 + 5 * size ms, and
 // each byte takes about 1.04 ms on a 9600-baud line. So a silent device costs a
-// test nothing, yet the test can still check how long the program would wait.
+// test nothing, yet the test can still check how long the program would wait:
+// the link reads the same clock through NowMs.
 #include <cstdint>
 #include <initializer_list>
 #include <map>
@@ -28,6 +29,7 @@ inline constexpr double ByteMs = 10.0 / 9.6;  // ten bit times at 9600 baud
 inline constexpr double IntervalMs = 3.0;
 inline constexpr double ReadConstantMs = 500.0;
 inline constexpr double ReadMultiplierMs = 5.0;
+inline constexpr uint32_t TimeoutCode = 1460;  // what this port names an expired timeout
 
 struct Answer {
     std::vector<uint8_t> bytes;
@@ -52,12 +54,17 @@ public:
     ScriptedPort& FailRead(uint32_t error);
     // After the script: every read gets as many `fill` bytes as it asks for.
     ScriptedPort& NeverPause(uint8_t fill);
+    // After the script: the device sends `bytes` over and over, one at a time,
+    // each `gapMs` after the one before, the first `gapMs` after the script ran out.
+    ScriptedPort& Dribble(std::vector<uint8_t> bytes, double gapMs);
 
     ScriptedPort& FailWrite(uint32_t writeNumber, uint32_t error);
     ScriptedPort& ShortWrite(uint32_t writeNumber, uint32_t reported);
 
     PortTransfer Write(const uint8_t* data, uint32_t size) override;
     PortTransfer Read(uint8_t* into, uint32_t size) override;
+    uint32_t NowMs() override { return static_cast<uint32_t>(clockMs_); }
+    uint32_t TimeoutError() const override { return scripted::TimeoutCode; }
 
     // Every byte written, in order, and each write on its own.
     const std::vector<uint8_t>& Written() const { return written_; }
@@ -68,10 +75,16 @@ public:
     double ClockMs() const { return clockMs_; }
 
 private:
+    PortTransfer DribbleRead(uint8_t* into, uint32_t size);
+
     std::vector<scripted::Answer> script_;
     size_t next_ = 0;
     bool neverPause_ = false;
     uint8_t fill_ = 0;
+    std::vector<uint8_t> dribble_;
+    size_t dribbleNext_ = 0;
+    double dribbleGapMs_ = 0.0;
+    double dribbleDueMs_ = -1.0;  // when the next dribbled byte arrives; < 0: not yet set
     std::map<uint32_t, uint32_t> failingWrites_;
     std::map<uint32_t, uint32_t> shortWrites_;
     uint32_t writeNumber_ = 0;

@@ -1,8 +1,29 @@
 // The full window's commands: send, file switch, the two options, the
 // clipboard preview, and what is not a command.
 #include "controller_fixture.h"
+#include "controller/file_switch.h"
 
 namespace {
+
+// A port whose every write fails, each with the next code of a list, and whose
+// reads find a quiet line: a port that is dying in a new way at each call.
+class FailingWritesPort final : public BytePort {
+public:
+    explicit FailingWritesPort(std::vector<uint32_t> codes) : codes_(std::move(codes)) {}
+    PortTransfer Write(const uint8_t*, uint32_t) override {
+        const uint32_t code = next_ < codes_.size() ? codes_[next_] : ERROR_GEN_FAILURE;
+        ++next_;
+        return {false, 0, code};
+    }
+    PortTransfer Read(uint8_t*, uint32_t) override { return {true, 0, ERROR_SUCCESS}; }
+    uint32_t NowMs() override { return clock_ += 600; }
+    uint32_t TimeoutError() const override { return ERROR_TIMEOUT; }
+
+private:
+    std::vector<uint32_t> codes_;
+    size_t next_ = 0;
+    uint32_t clock_ = 0;
+};
 
 TEST_F(Controller, CommandsWithoutDeviceSayNoKeyboardOrPutTheListBack) {
     Open(IDD_FULL_WINDOW);
@@ -153,6 +174,16 @@ TEST_F(Controller, FileSwitchWithoutASelectionKeepsTheCurrentFile) {
     EXPECT_EQ(Selection(), 2) << "the list shows the current file again";
     EXPECT_EQ(Count("90"), lengthQueries) << "the device was not asked about any file";
     EXPECT_EQ(BusyFlag, 0u);
+}
+
+// The length query after a failed selection fails as well; the user must hear
+// why the selection failed, not why the question after it did.
+TEST(FileSwitch, AFailedSelectionReportsItsOwnError) {
+    FailingWritesPort port({ERROR_ACCESS_DENIED, ERROR_NOT_READY});
+    uint32_t length = 7, portError = 0;
+    EXPECT_EQ(SwitchDeviceFile(port, 2, &length, &portError), ResultPortFailure);
+    EXPECT_EQ(portError, static_cast<uint32_t>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(length, 7u) << "the failed length query leaves the length alone";
 }
 
 TEST_F(Controller, AutoRetrieveOptionTakesTheCheckStateAndStoresIt) {

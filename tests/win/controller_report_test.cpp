@@ -9,7 +9,7 @@ TEST_F(Controller, EachCodeHasItsMessageInTheForeground) {
     BoxWatcher watcher;
     for (ResultCode code : {ResultOk, ResultBadLength, ResultBadStatus, ResultBadFile,
                             ResultNoData, ResultFileFull}) {
-        ReportResult(code);
+        ReportResult(code, 0);
     }
     const auto seen = watcher.Seen();
     ASSERT_EQ(seen.size(), 5u) << "nothing for success";
@@ -30,10 +30,9 @@ TEST_F(Controller, NothingIsShownOrChangedInTheBackground) {
     PutInBackground();
     const HANDLE port = PortHandle;
     BoxWatcher watcher;
-    RecordPortError(ERROR_ACCESS_DENIED);
     for (ResultCode code : {ResultPortFailure, ResultBadLength, ResultBadStatus, ResultBadFile,
                             ResultNoData, ResultFileFull}) {
-        ReportResult(code);
+        ReportResult(code, ERROR_ACCESS_DENIED);
     }
     EXPECT_TRUE(watcher.Seen().empty());
     EXPECT_EQ(ConnectedFlag, 1u);
@@ -44,17 +43,17 @@ TEST_F(Controller, NothingIsShownOrChangedInTheBackground) {
 TEST_F(Controller, PortFailureResetsTheConnectionBeforeItsMessage) {
     Open(IDD_FULL_WINDOW);
     Connect();
-    RecordPortError(ERROR_ACCESS_DENIED);
     BoxWatcher watcher([&](HWND) {
         return ItemText(window_, IDC_STATUS_TEXT) + "|" + std::to_string(VisiblePicture()) + "|" +
                std::to_string(Enabled(IDC_SEND) + Enabled(IDC_FILE_LIST) + Enabled(IDC_RETRIEVE)) +
                "|" + WindowText(window_);
     });
-    ReportResult(ResultPortFailure);
+    SetLastError(ERROR_NOT_READY);  // what a later call left behind must not be reported
+    ReportResult(ResultPortFailure, ERROR_ACCESS_DENIED);
     const auto seen = watcher.Seen();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].caption, "Quillatron Error");
-    EXPECT_EQ(seen[0].text, SystemText(ERROR_ACCESS_DENIED)) << "the code the link captured";
+    EXPECT_EQ(seen[0].text, SystemText(ERROR_ACCESS_DENIED)) << "the code of the failed call";
     EXPECT_EQ(seen[0].note, "No Quillatron found.|1015|0|Quillatron Get Utility 3.0");
     EXPECT_EQ(ConnectedFlag, 0u);
     EXPECT_EQ(PortHandle, INVALID_HANDLE_VALUE);
@@ -66,9 +65,8 @@ TEST_F(Controller, PortFailureWithoutSystemTextStillSaysWhat) {
     ASSERT_EQ(SystemText(unknown), "");
     Open(IDD_COMPACT_WINDOW);
     Connect();
-    RecordPortError(unknown);
     BoxWatcher watcher;
-    ReportResult(ResultPortFailure);
+    ReportResult(ResultPortFailure, unknown);
     const auto seen = watcher.Seen();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].caption, "Quillatron Error");

@@ -11,6 +11,7 @@
 #include "link/protocol.h"
 #include "link/retrieve.h"
 #include "link/send_text.h"
+#include "link/win/line_settings.h"
 #include "link/win/serial_port.h"
 #include "quillsim_client.h"
 
@@ -66,17 +67,89 @@ protected:
     SerialBytePort* port_ = nullptr;
 };
 
+// The settings are checked in the DCB the set-up builds, starting from a driver
+// that reports the opposite of every wanted value: Wine's GetCommState on a pty
+// echoes whatever was set for the modem lines, so a read-back would prove nothing.
+TEST(LineSettings, EveryMemberTheLinkReliesOnAndNothingElse) {
+    DCB reported = {};
+    reported.DCBlength = sizeof reported;
+    reported.BaudRate = 115200;
+    reported.ByteSize = 7;
+    reported.Parity = EVENPARITY;
+    reported.StopBits = TWOSTOPBITS;
+    reported.fBinary = 0;
+    reported.fParity = 1;
+    reported.fOutxCtsFlow = 1;
+    reported.fOutxDsrFlow = 1;
+    reported.fDtrControl = DTR_CONTROL_HANDSHAKE;
+    reported.fDsrSensitivity = 1;
+    reported.fTXContinueOnXoff = 1;
+    reported.fOutX = 1;
+    reported.fInX = 1;
+    reported.fErrorChar = 1;
+    reported.fNull = 1;
+    reported.fRtsControl = RTS_CONTROL_TOGGLE;
+    reported.fAbortOnError = 1;
+    reported.fDummy2 = 0x1ABCD;
+    reported.XonLim = 111;
+    reported.XoffLim = 222;
+    reported.XonChar = 0x21;
+    reported.XoffChar = 0x22;
+    reported.ErrorChar = 0x23;
+    reported.EofChar = 0x24;
+    reported.EvtChar = 0x25;
+
+    const DCB dcb = DeviceLineSettings(reported);
+    struct Member {
+        const char* name;
+        unsigned long value, wanted;
+    };
+    const Member members[] = {
+        {"BaudRate", dcb.BaudRate, 9600},
+        {"ByteSize", dcb.ByteSize, 8},
+        {"Parity", dcb.Parity, 0},
+        {"StopBits", dcb.StopBits, 0},
+        {"fBinary", dcb.fBinary, 1},
+        {"fParity", dcb.fParity, 0},
+        {"fOutxCtsFlow", dcb.fOutxCtsFlow, 0},
+        {"fOutxDsrFlow", dcb.fOutxDsrFlow, 0},
+        {"fDtrControl (DTR raised, no handshake)", dcb.fDtrControl, 1},
+        {"fDsrSensitivity", dcb.fDsrSensitivity, 0},
+        {"fTXContinueOnXoff", dcb.fTXContinueOnXoff, 0},
+        {"fOutX (would swallow 0x11 and 0x13)", dcb.fOutX, 0},
+        {"fInX", dcb.fInX, 0},
+        {"fErrorChar", dcb.fErrorChar, 0},
+        {"fNull", dcb.fNull, 0},
+        {"fRtsControl (RTS raised, no handshake)", dcb.fRtsControl, 1},
+        {"fAbortOnError", dcb.fAbortOnError, 0},
+        // The driver's own values stay.
+        {"DCBlength", dcb.DCBlength, sizeof(DCB)},
+        {"fDummy2", dcb.fDummy2, 0x1ABCD},
+        {"XonLim", dcb.XonLim, 111},
+        {"XoffLim", dcb.XoffLim, 222},
+        {"XonChar", static_cast<unsigned long>(dcb.XonChar), 0x21},
+        {"XoffChar", static_cast<unsigned long>(dcb.XoffChar), 0x22},
+        {"ErrorChar", static_cast<unsigned long>(dcb.ErrorChar), 0x23},
+        {"EofChar", static_cast<unsigned long>(dcb.EofChar), 0x24},
+        {"EvtChar", static_cast<unsigned long>(dcb.EvtChar), 0x25},
+    };
+    for (const Member& m : members) EXPECT_EQ(m.value, m.wanted) << m.name;
+
+    COMMTIMEOUTS odd = {1, 2, 3, 4, 5};
+    const COMMTIMEOUTS t = DeviceTimeouts(odd);
+    EXPECT_EQ(t.ReadIntervalTimeout, 3u);
+    EXPECT_EQ(t.ReadTotalTimeoutMultiplier, 5u);
+    EXPECT_EQ(t.ReadTotalTimeoutConstant, 500u);
+    EXPECT_EQ(t.WriteTotalTimeoutMultiplier, 5u);
+    EXPECT_EQ(t.WriteTotalTimeoutConstant, 1024u);
+}
+
 TEST_F(SerialPort, OpenAppliesTheLineSettingsAndTimeouts) {
     DCB dcb = {};
     dcb.DCBlength = sizeof dcb;
     ASSERT_TRUE(GetCommState(handle_, &dcb));
     EXPECT_EQ(dcb.BaudRate, 9600u);
-    EXPECT_EQ(dcb.ByteSize, 8);
-    EXPECT_EQ(dcb.Parity, NOPARITY);
-    EXPECT_EQ(dcb.StopBits, ONESTOPBIT);
     EXPECT_FALSE(dcb.fOutX) << "software flow control would swallow 0x11 and 0x13";
-    EXPECT_FALSE(dcb.fInX);
-    EXPECT_FALSE(dcb.fOutxCtsFlow);
 
     COMMTIMEOUTS timeouts = {};
     ASSERT_TRUE(GetCommTimeouts(handle_, &timeouts));
@@ -93,13 +166,15 @@ TEST_F(SerialPort, AMissingOrUnnamedPortDoesNotOpen) {
 }
 
 TEST_F(SerialPort, DetectsBothIdentitiesButNotAnotherCase) {
-    EXPECT_TRUE(DetectDevice(*port_)) << "the full identity should be found";
+    constexpr auto Found = HelloOutcome::DeviceFound;
+    constexpr auto Nobody = HelloOutcome::NoDevice;
+    EXPECT_EQ(DetectDevice(*port_), Found) << "the full identity should be found";
     ASSERT_TRUE(QuillsimSetIdentity("short"));
-    EXPECT_TRUE(DetectDevice(*port_)) << "the short identity should be found";
+    EXPECT_EQ(DetectDevice(*port_), Found) << "the short identity should be found";
     ASSERT_TRUE(QuillsimSetIdentityText("quillatron IR v1.0"));
-    EXPECT_FALSE(DetectDevice(*port_)) << "letter case matters";
+    EXPECT_EQ(DetectDevice(*port_), Nobody) << "letter case matters";
     ASSERT_TRUE(QuillsimSetIdentity("none"));
-    EXPECT_FALSE(DetectDevice(*port_)) << "no answer is no device";
+    EXPECT_EQ(DetectDevice(*port_), Nobody) << "no answer is no device";
     EXPECT_EQ(QuillsimCount(CmdHello), 4) << "every detection sends one hello on the same handle";
 }
 
@@ -208,7 +283,7 @@ TEST_F(SerialPort, AReplySplitAcrossTheIntervalTimeoutIsGathered) {
 
 TEST_F(SerialPort, AnIdentitySplitAcrossTheIntervalTimeoutIsFoundAndLeavesNoTail) {
     ASSERT_TRUE(QuillsimOk("split 1 20"));
-    EXPECT_TRUE(DetectDevice(*port_)) << "both pieces of the identity are read";
+    EXPECT_EQ(DetectDevice(*port_), HelloOutcome::DeviceFound) << "both pieces of the identity are read";
     ASSERT_TRUE(QuillsimOk("split 0"));
     uint32_t index = 99;
     EXPECT_EQ(QueryCurrentFile(*port_, &index), ResultOk)
@@ -234,10 +309,10 @@ TEST_F(SerialPort, ALineThatNeverFallsSilentDoesNotHoldTheDrain) {
 
 TEST_F(SerialPort, AVanishedPortIsAPortFailureWithItsErrorCode) {
     ASSERT_TRUE(QuillsimOk("hangup")) << "quillsim closes the pty under our open handle";
-    RecordPortError(0);
     uint32_t index = 99;
     EXPECT_EQ(QueryCurrentFile(*port_, &index), ResultPortFailure);
-    EXPECT_NE(LastPortError(), 0u) << "the system's error code is kept for the report";
+    EXPECT_NE(port_->FailedCallError(), 0u) << "the system's error code is kept for the report";
+    EXPECT_EQ(DetectDevice(*port_), HelloOutcome::PortFailed) << "the hello's write fails too";
 
     SetLastError(0xdeadbeef);
     uint8_t hello[2] = {CommandPrefix, CmdHello};
@@ -250,7 +325,7 @@ TEST_F(SerialPort, AVanishedPortIsAPortFailureWithItsErrorCode) {
     HANDLE again = OpenDevicePort(QuillsimPortName().c_str());
     ASSERT_NE(again, INVALID_HANDLE_VALUE);
     SerialBytePort fresh(again);
-    EXPECT_TRUE(DetectDevice(fresh));
+    EXPECT_EQ(DetectDevice(fresh), HelloOutcome::DeviceFound);
     CloseHandle(again);
 }
 

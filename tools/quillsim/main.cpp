@@ -36,7 +36,7 @@ void Usage() {
                  "usage: quillsim [--link PATH] [--control-port PORT] [--transcript FILE]\n"
                  "                [--pace BAUD|burst] [--identity full|short|none|TEXT]\n"
                  "                [--file N=TEXT]... [--fill N=COUNT]... [--current N]\n"
-                 "                [--exit-with-parent]\n");
+                 "                [--dribble MS] [--exit-with-parent]\n");
 }
 
 // "N=VALUE" into N and VALUE.
@@ -77,6 +77,8 @@ bool Parse(int argc, char** argv, CommandLine& cl) {
             cl.setup.push_back("file " + number + " " + quillsim::ToHex(bytes));
         } else if (option == "--fill" && SplitAssignment(value, number, text)) {
             cl.setup.push_back("fill " + number + " " + text);
+        } else if (option == "--dribble") {
+            cl.setup.push_back(std::string("dribble ") + value);
         } else if (option == "--current") {
             cl.setup.push_back(std::string("current ") + value);
         } else {

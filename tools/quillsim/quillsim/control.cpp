@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "link/protocol.h"
+#include "quillsim/wire.h"
 #include "quillsim/hex.h"
 #include "quillsim/simulator.h"
 
@@ -13,6 +13,7 @@ namespace quillsim {
 namespace {
 constexpr uint32_t MaxWord = 0xFFFF;
 constexpr uint32_t MaxByte = 0xFF;
+constexpr uint32_t MaxDribbleMs = 60000;  // a byte a minute is already a dead line
 
 const std::string Ok = "ok";
 std::string Err(const std::string& why) { return "err " + why; }
@@ -24,7 +25,7 @@ bool Number(const std::string& word, uint32_t& value, uint32_t max = UINT32_MAX)
 
 bool FileNumber(const std::string& word, uint32_t& index) {
     uint32_t number = 0;
-    if (!Number(word, number) || number < 1 || number > FileCount) return false;
+    if (!Number(word, number) || number < 1 || number > wire::FileSlots) return false;
     index = number - 1;
     return true;
 }
@@ -98,6 +99,7 @@ std::optional<std::string> Simulator::DispatchDevice(const std::vector<std::stri
     if (op == "reset" && n == 1) {
         model_.Reset();
         split_ = chatter_ = false;
+        dribble_ = Clock::duration::zero();
         outbound_.clear();
         ClearTranscript();
         return Ok;
@@ -122,8 +124,8 @@ std::optional<std::string> Simulator::DispatchDevice(const std::vector<std::stri
         return Ok;
     }
     if (op == "get-current" && n == 1) return Ok + " " + std::to_string(s.current + 1);
-    if (op == "identity" && n == 2 && w[1] == "full") return s.identity = std::vector<uint8_t>(IdentityFull.begin(), IdentityFull.end()), Ok;
-    if (op == "identity" && n == 2 && w[1] == "short") return s.identity = std::vector<uint8_t>(IdentityShort.begin(), IdentityShort.end()), Ok;
+    if (op == "identity" && n == 2 && w[1] == "full") return s.identity = std::vector<uint8_t>(wire::LongIdentity.begin(), wire::LongIdentity.end()), Ok;
+    if (op == "identity" && n == 2 && w[1] == "short") return s.identity = std::vector<uint8_t>(wire::ShortIdentity.begin(), wire::ShortIdentity.end()), Ok;
     if (op == "identity" && n == 2 && w[1] == "none") return s.identity.reset(), Ok;
     if (op == "identity" && (n == 2 || n == 3) && w[1] == "hex") {
         std::vector<uint8_t> bytes;
@@ -160,6 +162,7 @@ std::optional<std::string> Simulator::DispatchFault(const std::vector<std::strin
     if (op == "normal" && n == 1) {
         model_.Normal();
         split_ = chatter_ = false;
+        dribble_ = Clock::duration::zero();
         return Ok;
     }
     if (op == "badstatus" && ParseCounted(w, s.badStatus)) return Ok;
@@ -186,6 +189,8 @@ std::optional<std::string> Simulator::DispatchFault(const std::vector<std::strin
         return Ok;
     }
     if (op == "chatter" && n == 2 && Switch(w[1], on)) return chatter_ = on, Ok;
+    if (op == "dribble" && n == 2 && Number(w[1], value, MaxDribbleMs))
+        return dribble_ = std::chrono::milliseconds(value), Ok;
     if (op == "overstate" && n == 2 && Number(w[1], value, MaxWord)) return s.overstate = value, Ok;
     if (op == "report-file" && n == 2 && w[1] == "off") return s.reportFile.reset(), Ok;
     if (op == "report-file" && n == 2 && Number(w[1], value, MaxByte)) return s.reportFile = uint8_t(value), Ok;

@@ -2,13 +2,11 @@
 
 #include <algorithm>
 
-#include "link/protocol.h"
+#include "quillsim/wire.h"
 
 namespace quillsim {
 
 namespace {
-constexpr uint8_t FirstFileCommand = CmdSelectFileBase + 1;
-constexpr uint8_t LastFileCommand = CmdSelectFileBase + FileCount;
 constexpr uint32_t WordMax = 0xFFFF;
 
 std::vector<uint8_t> Bytes(std::string_view text) { return {text.begin(), text.end()}; }
@@ -24,8 +22,8 @@ DeviceModel::DeviceModel() { Reset(); }
 
 void DeviceModel::Reset() {
     state_ = DeviceState{};
-    for (uint32_t i = 0; i < FileCount; ++i) state_.capacity[i] = FileCapacity[i];
-    state_.identity = Bytes(IdentityFull);
+    for (uint32_t i = 0; i < wire::FileSlots; ++i) state_.capacity[i] = wire::Capacities[i];
+    state_.identity = Bytes(wire::LongIdentity);
     mode_ = Mode::Idle;
     block_.clear();
 }
@@ -52,14 +50,14 @@ void DeviceModel::OnByte(uint8_t byte, std::vector<Reply>& out) {
     switch (mode_) {
     case Mode::Writing:
         block_.push_back(byte);
-        if (block_.size() == BlockSize) FinishBlock(out);
+        if (block_.size() == wire::BlockBytes) FinishBlock(out);
         return;
     case Mode::Prefix:
         mode_ = Mode::Idle;
         OnCommand(byte, out);
         return;
     case Mode::Reading:
-        if (byte == RequestNextBlock) {
+        if (byte == wire::NextBlock) {
             SendNextBlock(out);
             return;
         }
@@ -68,7 +66,7 @@ void DeviceModel::OnByte(uint8_t byte, std::vector<Reply>& out) {
         break;
     }
     // Anything else outside a frame is noise the device ignores, except the prefix.
-    if (byte == CommandPrefix) mode_ = Mode::Prefix;
+    if (byte == wire::FramePrefix) mode_ = Mode::Prefix;
 }
 
 void DeviceModel::OnQuiet(std::vector<Reply>& out) {
@@ -87,32 +85,32 @@ void DeviceModel::OnCommand(uint8_t command, std::vector<Reply>& out) {
     if (state_.muted[command]) return;
 
     std::vector<uint8_t>& file = state_.files[state_.current];
-    if (command == CmdHello) {
+    if (command == wire::Hello) {
         if (state_.identity) out.push_back({*state_.identity, true});
-    } else if (command >= FirstFileCommand && command <= LastFileCommand) {
-        state_.current = command - FirstFileCommand;
-        Answer(command, {StatusAccepted}, out);
-    } else if (command == CmdClearFile) {
+    } else if (command >= wire::SelectFile1 && command <= wire::SelectFile8) {
+        state_.current = command - wire::SelectFile1;
+        Answer(command, {wire::Accepted}, out);
+    } else if (command == wire::ClearFile) {
         file.clear();
-        Answer(command, {StatusAccepted}, out);
-    } else if (command == CmdReadText) {
+        Answer(command, {wire::Accepted}, out);
+    } else if (command == wire::ReadText) {
         mode_ = Mode::Reading;
         readPosition_ = 0;
-        Answer(command, {StatusAccepted}, out);
-    } else if (command == CmdBeginWrite) {
+        Answer(command, {wire::Accepted}, out);
+    } else if (command == wire::BeginWrite) {
         mode_ = Mode::Writing;
         block_.clear();
         blocksStored_ = 0;
-        Answer(command, {StatusAccepted}, out);
-    } else if (command == CmdQueryFile) {
+        Answer(command, {wire::Accepted}, out);
+    } else if (command == wire::QueryFile) {
         uint8_t number = state_.reportFile ? *state_.reportFile : uint8_t(state_.current + 1);
-        Answer(command, {StatusAccepted, number}, out);
-    } else if (command == CmdQueryLength) {
+        Answer(command, {wire::Accepted, number}, out);
+    } else if (command == wire::QueryLength) {
         AnswerWord(command, AnnouncedLength(), out);
-    } else if (command == CmdQueryCapacity) {
+    } else if (command == wire::QueryCapacity) {
         AnswerWord(command, state_.capacity[state_.current], out);
-    } else if (command == CmdDone) {
-        Answer(command, {StatusAccepted, 0}, out);
+    } else if (command == wire::Done) {
+        Answer(command, {wire::Accepted, 0}, out);
     }
     // Unknown commands get no answer at all, as a device that does not know them would.
 }
@@ -125,7 +123,7 @@ void DeviceModel::Answer(uint8_t command, std::vector<uint8_t> bytes, std::vecto
 
 void DeviceModel::AnswerWord(uint8_t command, uint32_t value, std::vector<Reply>& out) {
     value = std::min(value, WordMax);
-    Answer(command, {StatusAccepted, uint8_t(value >> 8), uint8_t(value & 0xFF)}, out);
+    Answer(command, {wire::Accepted, uint8_t(value >> 8), uint8_t(value & 0xFF)}, out);
 }
 
 uint32_t DeviceModel::AnnouncedLength() const {
@@ -134,7 +132,7 @@ uint32_t DeviceModel::AnnouncedLength() const {
 
 void DeviceModel::SendNextBlock(std::vector<Reply>& out) {
     const std::vector<uint8_t>& file = state_.files[state_.current];
-    size_t count = std::min<size_t>(BlockSize, file.size() - readPosition_);
+    size_t count = std::min<size_t>(wire::BlockBytes, file.size() - readPosition_);
     if (count == 0) return;  // text used up: the request goes unanswered
     auto first = file.begin() + std::ptrdiff_t(readPosition_);
     out.push_back({{first, first + std::ptrdiff_t(count)}, true});
@@ -144,9 +142,9 @@ void DeviceModel::SendNextBlock(std::vector<Reply>& out) {
 void DeviceModel::FinishBlock(std::vector<Reply>& out) {
     std::vector<uint8_t> block;
     block.swap(block_);
-    if (block.size() == 1 && block[0] == EndOfText) {
+    if (block.size() == 1 && block[0] == wire::EndMark) {
         mode_ = Mode::Idle;
-        Answer(AckCommand, {StatusAccepted}, out);
+        Answer(AckCommand, {wire::Accepted}, out);
         return;
     }
     std::vector<uint8_t>& file = state_.files[state_.current];
@@ -159,10 +157,10 @@ void DeviceModel::FinishBlock(std::vector<Reply>& out) {
     ++blocksStored_;
     if (stored < block.size()) {
         mode_ = Mode::Idle;  // a full file ends the send on the device's side too
-        Answer(AckCommand, {StatusFileFull}, out);
+        Answer(AckCommand, {wire::Full}, out);
         return;
     }
-    Answer(AckCommand, {StatusAccepted}, out);
+    Answer(AckCommand, {wire::Accepted}, out);
 }
 
 }  // namespace quillsim

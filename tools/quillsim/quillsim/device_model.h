@@ -12,6 +12,8 @@ namespace quillsim {
 
 inline constexpr uint8_t StatusRefused = 0xFA;   // what a misbehaving device puts where FB belongs
 inline constexpr uint8_t StaleByte = 0xA5;       // junk that "stale" and "chatter" send
+// The noise of a dribbling line: neither a status byte nor the start of an identity.
+inline constexpr uint8_t DribbleNoise = 0xA5;
 inline constexpr uint8_t AckCommand = 0x00;      // send acknowledgements filter as this command
 inline constexpr uint32_t NoLimit = UINT32_MAX;  // counters that are switched off
 

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "link/protocol.h"
+#include "quillsim/wire.h"
 
 namespace quillsim {
 
@@ -131,7 +131,7 @@ void Simulator::ProcessDue(Clock::time_point now) {
         // The device listens for the next request only once its block is out. A
         // request while it still sends is one the PC made after a read ended
         // early; answering it as well would run the blocks back to back.
-        if (in.byte == RequestNextBlock && model_.Retrieving() && !outbound_.empty()) continue;
+        if (in.byte == wire::NextBlock && model_.Retrieving() && !outbound_.empty()) continue;
         replies.clear();
         model_.OnByte(in.byte, replies);
         for (const Reply& r : replies) Enqueue(r, in.lineTime);
@@ -143,6 +143,7 @@ void Simulator::ProcessDue(Clock::time_point now) {
         for (const Reply& r : replies) Enqueue(r, std::max(lastInLine_, lastArrival_ + QuietGap));
     }
     TimeAbsence(now);
+    Dribble(now);
     if (chatter_ && outbound_.empty()) {
         Clock::time_point base = std::max(now, lastOutDue_);
         if (options_.baud == BurstPace) base += BurstChatterGap;
@@ -166,6 +167,17 @@ void Simulator::TimeAbsence(Clock::time_point now) {
     }
 }
 
+// A dribbling line: when the device has nothing to send, noise still reaches
+// the PC, one byte each dribble interval. The noise is made only when it is due,
+// so a reply that is ready by then takes its place.
+void Simulator::Dribble(Clock::time_point now) {
+    if (dribble_ == Clock::duration::zero() || !outbound_.empty()) return;
+    if (now < lastOutDue_ + dribble_) return;
+    Clock::time_point base = now;
+    uint8_t noise = DribbleNoise;
+    EnqueueBytes(&noise, 1, base);
+}
+
 void Simulator::Enqueue(const Reply& reply, Clock::time_point at) {
     Clock::time_point base = std::max(at, lastOutDue_);
     size_t size = reply.bytes.size();
@@ -180,10 +192,13 @@ void Simulator::Enqueue(const Reply& reply, Clock::time_point at) {
 }
 
 void Simulator::EnqueueBytes(const uint8_t* bytes, size_t count, Clock::time_point& base) {
-    // Each byte reaches the PC when its last bit has gone over the line.
+    // Each byte reaches the PC when its last bit has gone over the line; while
+    // dribbling, no sooner than the interval after the byte before it.
     for (size_t i = 0; i < count; ++i) {
         base += ByteTime();
+        if (dribble_ != Clock::duration::zero()) base = std::max(base, lastOutDue_ + dribble_);
         outbound_.push_back({bytes[i], base});
+        lastOutDue_ = std::max(lastOutDue_, base);
     }
     lastOutDue_ = std::max(lastOutDue_, base);
 }
@@ -212,6 +227,8 @@ Simulator::Clock::time_point Simulator::NextEvent(Clock::time_point now) const {
     if (model_.BlockOpen() && inbound_.empty())
         next = std::min(next, std::max(lastInLine_, lastArrival_ + QuietGap));
     if (chatter_ && outbound_.empty()) next = now;
+    if (dribble_ != Clock::duration::zero() && outbound_.empty())
+        next = std::min(next, std::max(now, lastOutDue_ + dribble_));
     next = std::min(next, returnAt_);
     return next;
 }

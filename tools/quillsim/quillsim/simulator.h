@@ -68,6 +68,7 @@ private:
     void EnqueueBytes(const uint8_t* bytes, size_t count, Clock::time_point& base);
     void WriteDue(Clock::time_point now);
     void TimeAbsence(Clock::time_point now);
+    void Dribble(Clock::time_point now);
     Clock::time_point NextEvent(Clock::time_point now) const;
     void Record(bool fromPc, const uint8_t* bytes, size_t count, Clock::time_point at);
     void ClearTranscript();
@@ -99,6 +100,7 @@ private:
     bool split_ = false;
     Clock::duration splitGap_;
     bool chatter_ = false;
+    Clock::duration dribble_{};  // zero: off; else one byte at a time, this far apart
     Clock::time_point returnAt_ = Clock::time_point::max();  // an absent device comes back
 
     Clock::time_point origin_;
