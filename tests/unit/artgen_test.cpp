@@ -13,7 +13,9 @@
 #include <unistd.h>
 
 #include "art.h"
+#include "formats.h"
 #include "icons.h"
+#include "pictures.h"
 #include "ui/art_sizes.h"
 
 namespace {
@@ -160,29 +162,58 @@ TEST(Artgen, ProgressFrameDarkensExactlyTheLeftColumns) {
 }
 
 // 72 x 23 at 96 DPI and the DPI's share of it at the larger sizes, so each
-// fills the place the window gives it.
+// fills the place the window gives it. The larger ones are run-length encoded
+// with a short colour table, and decode to exactly what was drawn.
 TEST(Artgen, PicturesAreEightBitAtTheirSizeWithGreyOverMoreThanHalf) {
     for (const artgen::ArtFile& file : artgen::AllArt()) {
         if (file.path.rfind("bitmaps/", 0) != 0) continue;
         const auto& b = file.bytes;
         uint32_t width = 72, height = 23;
+        double scale = 1.0;
         for (const artgen::ArtSize& size : artgen::ArtSizes) {
             if (file.path.find("_" + std::to_string(size.dpi) + "dpi") != std::string::npos) {
                 width = static_cast<uint32_t>(72 * size.dpi / 96);
                 height = static_cast<uint32_t>((23 * size.dpi + 48) / 96);
+                scale = size.dpi / 96.0;
             }
         }
-        const uint32_t row = (width + 3) / 4 * 4;
-        ASSERT_EQ(b.size(), 14u + 40 + 1024 + row * height) << file.path;
+        const bool compressed = scale > 1.0;
+        const uint32_t colours = compressed ? 24 : 256;
+        const size_t palette = 14 + 40, pixels = palette + colours * 4;
         EXPECT_EQ(Le32(b, 14 + 4), width) << file.path;
         EXPECT_EQ(Le32(b, 14 + 8), height) << "positive height: rows bottom-up";
         EXPECT_EQ(Le16(b, 14 + 14), 8);
-        EXPECT_EQ(Le32(b, 14 + 16), 0u) << "BI_RGB";
-        const size_t palette = 14 + 40, pixels = palette + 1024;
+        EXPECT_EQ(Le32(b, 14 + 16), compressed ? 1u : 0u) << "BI_RLE8 or BI_RGB";
+        EXPECT_EQ(Le32(b, 14 + 32), compressed ? colours : 0u) << "colours in the table";
+        EXPECT_EQ(Le32(b, 10), pixels) << "the pixels follow the colour table";
+        ASSERT_EQ(Le32(b, 2), b.size());
+        uint32_t row = (width + 3) / 4 * 4;
+        std::vector<uint8_t> indices(b.begin() + static_cast<long>(pixels), b.end());
+        if (compressed) {
+            ASSERT_EQ(Le32(b, 14 + 20), b.size() - pixels) << "the encoded size";
+            const bool waves = file.path.find("waves") != std::string::npos;
+            const bool linked = file.path.find("linked") != std::string::npos;
+            const auto drawing = artgen::DrawStatusPicture(
+                waves ? (linked ? artgen::Joint::WavesBothWays : artgen::Joint::WavesOut)
+                      : artgen::Joint::Cable,
+                linked, scale);
+            indices = artgen::DecodeRle8(indices, width, height);
+            ASSERT_EQ(indices.size(), size_t{width} * height) << file.path << " decodes";
+            for (uint32_t y = 0; y < height; ++y)
+                for (uint32_t x = 0; x < width; ++x)
+                    ASSERT_EQ(indices[(height - 1 - y) * width + x],
+                              drawing.At(static_cast<int>(x), static_cast<int>(y)))
+                        << file.path << " at " << x << "," << y;
+            row = width;
+        } else {
+            ASSERT_EQ(b.size(), pixels + row * height) << file.path;
+        }
         size_t grey = 0, red = 0;
         for (uint32_t y = 0; y < height; ++y)
             for (uint32_t x = 0; x < width; ++x) {
-                const size_t entry = palette + b[pixels + y * row + x] * 4u;
+                const uint8_t index = indices[y * row + x];
+                ASSERT_LT(index, colours) << file.path;
+                const size_t entry = palette + index * 4u;
                 const uint8_t blue = b[entry], green = b[entry + 1], redByte = b[entry + 2];
                 if (blue == 192 && green == 192 && redByte == 192) ++grey;
                 if (blue == 0 && green == 0 && redByte == 255) ++red;
@@ -191,6 +222,19 @@ TEST(Artgen, PicturesAreEightBitAtTheirSizeWithGreyOverMoreThanHalf) {
         const bool waves = file.path.find("waves") != std::string::npos;
         EXPECT_EQ(red > 0, waves) << file.path << ": red waves only in the infrared pictures";
     }
+}
+
+// Broken encodings decode to nothing rather than past their end.
+TEST(Artgen, BrokenRunLengthCodesDecodeToNothing) {
+    using artgen::Bytes;
+    EXPECT_EQ(artgen::DecodeRle8(Bytes{2, 7, 0, 3, 1, 2, 3, 0, 0, 1}, 5, 1), (Bytes{7, 7, 1, 2, 3}));
+    const Bytes broken[] = {{},                   // nothing at all
+                            {2, 7, 0, 1},         // a row too short
+                            {6, 7, 0, 1},         // a row too long
+                            {0, 9, 1, 2},         // a literal cut off
+                            {0, 2, 1, 1, 0, 1},   // a jump
+                            {5, 7, 0, 0}};        // no end of bitmap, a row missing
+    for (const Bytes& codes : broken) EXPECT_TRUE(artgen::DecodeRle8(codes, 5, 2).empty());
 }
 
 }  // namespace

@@ -53,10 +53,15 @@ void AddSize(std::vector<ArtFile>& files, const ArtSize& size) {
     }
     const auto colours = BitmapPalette();
     const double scale = static_cast<double>(size.dpi) / BaseDpi;
-    for (const PictureFile& picture : Pictures)
-        files.push_back(
-            {FileName("bitmaps", picture.name, size.dpi, "bmp"),
-             EncodeBitmap(DrawStatusPicture(picture.joint, picture.deviceAnswers, scale), colours)});
+    // The larger pictures go compressed, with only the colours they use: they
+    // cost the program a fifth of what they would as plain 256-colour files.
+    for (const PictureFile& picture : Pictures) {
+        const Canvas drawing = DrawStatusPicture(picture.joint, picture.deviceAnswers, scale);
+        files.push_back({FileName("bitmaps", picture.name, size.dpi, "bmp"),
+                         size.dpi == BaseDpi
+                             ? EncodeBitmap(drawing, colours)
+                             : EncodeCompressedBitmap(drawing, colours, PictureColours)});
+    }
 }
 
 // The resource script that app.rc includes for the larger sizes: each one's
