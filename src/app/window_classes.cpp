@@ -33,7 +33,8 @@ bool ClassesRegistered = false;
 // The icon drawn for the display's DPI, or the 96 DPI one where that DPI has
 // none of its own. Above 96 DPI each is loaded at the size it was drawn, which
 // the caption then shrinks to its own, with no detour through the large-icon
-// size first.
+// size first. Shared, as LoadIconA's are, so that loading the table again
+// hands back the same icons instead of new ones.
 HICON LoadOwnIcon(HINSTANCE instance, int id, int dpi) {
     const int sizedId = ArtResourceId(id, dpi);
     if (sizedId == id) return LoadIconA(instance, MAKEINTRESOURCEA(id));
