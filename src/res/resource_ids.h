@@ -18,6 +18,11 @@
 #define IDB_WAVES_SEARCHING  149  /* computer sending waves towards a greyed-out device */
 #define IDB_WAVES_LINKED     150  /* waves between computer and device */
 
+/* The icons and bitmaps above are drawn for 96 DPI. The larger sizes, drawn
+   for 120, 144 and 192 DPI, have the same number plus 1, 2 or 3 times this
+   step (larger_art.rc, written by tools/artgen, lists them). */
+#define ART_ID_STEP          100
+
 /* Controls: commands and inputs (100 band) */
 #define IDC_SEND             101
 #define IDC_FILE_LIST        102

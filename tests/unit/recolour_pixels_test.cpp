@@ -45,4 +45,44 @@ TEST(RecolourLightGrey, RecolouringToGreyChangesNothing) {
     EXPECT_EQ(px, before);
 }
 
+// The larger pictures have widths whose rows end in padding (90 pixels at
+// 24 bits is 270 bytes in a row of 272). The padding is never a pixel, and a
+// row's pixels start where the row does, whatever the width.
+TEST(RecolourLightGreyRows, OddWidthsKeepTheirRowPadding) {
+    constexpr uint8_t Pad = 192;  // padding that looks like grey must stay as it is
+    struct Case {
+        uint32_t width, rows, bytesPerPixel, rowBytes;
+    };
+    const Case cases[] = {{1, 3, 3, 4},  {2, 2, 3, 8},   {3, 2, 3, 12},   {5, 4, 3, 16},
+                          {71, 2, 3, 216}, {90, 3, 3, 272}, {108, 2, 3, 324}, {7, 3, 4, 28}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(DibRowBytes(c.width, c.bytesPerPixel * 8), c.rowBytes) << c.width;
+        std::vector<uint8_t> px(static_cast<size_t>(c.rowBytes) * c.rows, Pad);
+        ASSERT_TRUE(RecolourLightGreyRows(px.data(), px.size(), c.width, c.rows, c.bytesPerPixel,
+                                          FaceRed, FaceGreen, FaceBlue));
+        for (uint32_t row = 0; row < c.rows; ++row) {
+            for (uint32_t at = 0; at < c.rowBytes; ++at) {
+                const uint32_t inPixel = at % c.bytesPerPixel;
+                const bool pixel = at < c.width * c.bytesPerPixel;
+                const std::array<uint8_t, 3> face = {FaceBlue, FaceGreen, FaceRed};
+                const uint8_t want = !pixel || inPixel == 3 ? Pad : face[inPixel];
+                ASSERT_EQ(px[row * c.rowBytes + at], want)
+                    << "width " << c.width << ", row " << row << ", byte " << at;
+            }
+        }
+    }
+}
+
+TEST(RecolourLightGreyRows, ABitmapLargerThanItsBufferIsLeftAlone) {
+    std::vector<uint8_t> px(272 * 3 - 1, 192);  // one byte short of three 90-pixel rows
+    EXPECT_FALSE(RecolourLightGreyRows(px.data(), px.size(), 90, 3, 3, 1, 2, 3));
+    EXPECT_EQ(px, std::vector<uint8_t>(px.size(), 192));
+    EXPECT_FALSE(RecolourLightGreyRows(px.data(), px.size(), 0x40000000u, 1, 4, 1, 2, 3))
+        << "a width whose row length would wrap round";
+    EXPECT_FALSE(RecolourLightGreyRows(px.data(), px.size(), 2, 1, 2, 1, 2, 3)) << "16-bit pixels";
+    EXPECT_FALSE(RecolourLightGreyRows(nullptr, 100, 2, 1, 3, 1, 2, 3));
+    EXPECT_TRUE(RecolourLightGreyRows(px.data(), px.size(), 90, 0, 3, 1, 2, 3)) << "no rows";
+    EXPECT_EQ(px, std::vector<uint8_t>(px.size(), 192));
+}
+
 }  // namespace

@@ -174,6 +174,48 @@ TEST_F(RecolourTest, GreyFaceChangesNothing) {
     CloseMainWindow(window);
 }
 
+// The art drawn for larger displays is in the program's resources at its own
+// size, the pictures decode (they are stored run-length encoded) to a drawing
+// on light grey, and 192 DPI has only the main icon of its own.
+TEST_F(RecolourTest, ArtForLargerDisplaysLoadsAtItsSize) {
+    struct Size {
+        int step, pictureWidth, pictureHeight, mainIcon, captionIcon;
+    };
+    const Size sizes[] = {{1, 90, 29, 40, 20}, {2, 108, 35, 48, 24}, {3, 144, 46, 64, 0}};
+    auto iconWidth = [](int id) {
+        auto icon = static_cast<HICON>(
+            LoadImageA(AppInstance, MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, 0));
+        if (!icon) return 0;
+        ICONINFO info = {};
+        GetIconInfo(icon, &info);
+        BITMAP mask = {};
+        GetObjectA(info.hbmMask, sizeof mask, &mask);
+        DeleteObject(info.hbmMask);
+        DeleteObject(info.hbmColor);
+        DestroyIcon(icon);
+        return static_cast<int>(mask.bmWidth);
+    };
+    for (const Size& size : sizes) {
+        const int offset = size.step * ART_ID_STEP;
+        for (int id = IDB_CABLE_IDLE; id <= IDB_WAVES_LINKED; ++id) {
+            HBITMAP picture = LoadBitmapA(AppInstance, MAKEINTRESOURCEA(id + offset));
+            ASSERT_NE(picture, nullptr) << "bitmap " << id + offset;
+            int width = 0;
+            const auto pixels = PixelsOf(picture, &width);
+            DeleteObject(picture);
+            EXPECT_EQ(width, size.pictureWidth) << "bitmap " << id + offset;
+            EXPECT_EQ(pixels.size(), size_t(size.pictureWidth) * size.pictureHeight);
+            size_t grey = 0;
+            for (const Pixel& p : pixels) grey += p == LightGrey;
+            EXPECT_GT(grey * 2, pixels.size()) << "bitmap " << id + offset;
+        }
+        EXPECT_EQ(iconWidth(IDI_MAIN + offset), size.mainIcon);
+        EXPECT_EQ(iconWidth(IDI_CONNECTED + offset), size.captionIcon);
+        for (int id = IDI_PROGRESS_FIRST; id <= IDI_PROGRESS_LAST; ++id)
+            ASSERT_EQ(iconWidth(id + offset), size.captionIcon) << "icon " << id + offset;
+    }
+}
+
 // A window without the pictures, no control at all, or a bitmap that does not
 // load: the control keeps the image it has, and that image stays valid.
 TEST_F(RecolourTest, WhatCannotBeRecolouredIsLeftAlone) {

@@ -9,27 +9,102 @@
 #include "pictures.h"
 
 namespace artgen {
+namespace {
+
+struct PictureFile {
+    const char* name;
+    int resourceId;  // at 96 DPI
+    Joint joint;
+    bool deviceAnswers;
+};
+
+constexpr PictureFile Pictures[] = {
+    {"cable_idle", 147, Joint::Cable, false},
+    {"cable_linked", 148, Joint::Cable, true},
+    {"waves_searching", 149, Joint::WavesOut, false},
+    {"waves_linked", 150, Joint::WavesBothWays, true},
+};
+
+constexpr int MainIconId = 107, ConnectedIconId = 112, FirstProgressIconId = 113;
+
+// The 96 DPI files keep their plain names; a larger size adds its DPI.
+std::string FileName(const char* folder, const std::string& name, int dpi, const char* type) {
+    const std::string suffix = dpi == BaseDpi ? "" : "_" + std::to_string(dpi) + "dpi";
+    return std::string(folder) + "/" + name + suffix + "." + type;
+}
+
+std::string ProgressName(int frame) {
+    char name[32];
+    std::snprintf(name, sizeof name, "progress_%02d", frame);
+    return name;
+}
+
+void AddSize(std::vector<ArtFile>& files, const ArtSize& size) {
+    const auto icons = IconPalette();
+    files.push_back({FileName("icons", "main", size.dpi, "ico"),
+                     EncodeIcon(DrawMainIcon(size.mainIcon), icons, IconTransparent)});
+    if (size.captionIcon != 0) {
+        files.push_back({FileName("icons", "connected", size.dpi, "ico"),
+                         EncodeIcon(DrawConnectedIcon(size.captionIcon), icons, IconTransparent)});
+        for (int k = 0; k < ProgressFrames; ++k)
+            files.push_back(
+                {FileName("icons", ProgressName(k), size.dpi, "ico"),
+                 EncodeIcon(DrawProgressFrame(k, size.captionIcon), icons, IconTransparent)});
+    }
+    const auto colours = BitmapPalette();
+    const double scale = static_cast<double>(size.dpi) / BaseDpi;
+    // The larger pictures go compressed, with only the colours they use: they
+    // cost the program a fifth of what they would as plain 256-colour files.
+    for (const PictureFile& picture : Pictures) {
+        const Canvas drawing = DrawStatusPicture(picture.joint, picture.deviceAnswers, scale);
+        files.push_back({FileName("bitmaps", picture.name, size.dpi, "bmp"),
+                         size.dpi == BaseDpi
+                             ? EncodeBitmap(drawing, colours)
+                             : EncodeCompressedBitmap(drawing, colours, PictureColours)});
+    }
+}
+
+// The resource script that app.rc includes for the larger sizes: each one's
+// resource number is the 96 DPI number plus ArtIdStep for every size above it.
+ArtFile LargerArtScript() {
+    std::string text =
+        "// The icons and pictures for more than 96 DPI. Written by tools/artgen with\n"
+        "// the files it draws; do not edit by hand. A size without a caption icon\n"
+        "// of its own shows the 96 DPI one, which is already its size.\n";
+    char line[96];
+    for (size_t step = 1; step < ArtSizes.size(); ++step) {
+        const int dpi = ArtSizes[step].dpi;
+        const bool captionIcons = ArtSizes[step].captionIcon != 0;
+        const int offset = static_cast<int>(step) * ArtIdStep;
+        text += "\n";
+        std::snprintf(line, sizeof line, "%d ICON \"%s\"\n", MainIconId + offset,
+                      FileName("icons", "main", dpi, "ico").c_str());
+        text += line;
+        if (captionIcons) {
+            std::snprintf(line, sizeof line, "%d ICON \"%s\"\n", ConnectedIconId + offset,
+                          FileName("icons", "connected", dpi, "ico").c_str());
+            text += line;
+        }
+        for (int k = 0; captionIcons && k < ProgressFrames; ++k) {
+            std::snprintf(line, sizeof line, "%d ICON \"%s\"\n", FirstProgressIconId + k + offset,
+                          FileName("icons", ProgressName(k), dpi, "ico").c_str());
+            text += line;
+        }
+        for (const PictureFile& picture : Pictures) {
+            std::snprintf(line, sizeof line, "%d BITMAP \"%s\"\n", picture.resourceId + offset,
+                          FileName("bitmaps", picture.name, dpi, "bmp").c_str());
+            text += line;
+        }
+    }
+    return {"larger_art.rc", Bytes(text.begin(), text.end())};
+}
+
+} // namespace
 
 std::vector<ArtFile> AllArt() {
     std::vector<ArtFile> files;
-    const auto icons = IconPalette();
-    files.push_back({"icons/main.ico", EncodeIcon(DrawMainIcon(), icons, IconTransparent)});
-    files.push_back(
-        {"icons/connected.ico", EncodeIcon(DrawConnectedIcon(), icons, IconTransparent)});
-    for (int k = 0; k < ProgressFrames; ++k) {
-        char name[32];
-        std::snprintf(name, sizeof name, "icons/progress_%02d.ico", k);
-        files.push_back({name, EncodeIcon(DrawProgressFrame(k), icons, IconTransparent)});
-    }
-    const auto colours = BitmapPalette();
-    files.push_back({"bitmaps/cable_idle.bmp",
-                     EncodeBitmap(DrawStatusPicture(Joint::Cable, false), colours)});
-    files.push_back({"bitmaps/cable_linked.bmp",
-                     EncodeBitmap(DrawStatusPicture(Joint::Cable, true), colours)});
-    files.push_back({"bitmaps/waves_searching.bmp",
-                     EncodeBitmap(DrawStatusPicture(Joint::WavesOut, false), colours)});
-    files.push_back({"bitmaps/waves_linked.bmp",
-                     EncodeBitmap(DrawStatusPicture(Joint::WavesBothWays, true), colours)});
+    for (const ArtSize& size : ArtSizes) AddSize(files, size);
+    files.push_back(LargerArtScript());
     return files;
 }
 

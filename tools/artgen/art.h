@@ -1,5 +1,6 @@
 #pragma once
 // Every picture file of the program's resources, by its path under src/res.
+#include <array>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,26 @@ struct ArtFile {
     Bytes bytes;
 };
 
+// The sizes the art is drawn in, one set for each display DPI that Windows
+// offers most. The main icon is also the window class's icon, so it is drawn
+// at the DPI's large-icon size, which the caption shows halved (as at 96 DPI).
+// The connected icon and the progress frames only ever show in the caption, so
+// they are drawn at its small-icon size; at 192 DPI that is 32 pixels, which
+// the 96 DPI icons already are, so that size adds none (captionIcon 0). The
+// pictures are the DPI's share of 72 x 23.
+struct ArtSize {
+    int dpi;
+    int mainIcon;     // pixels square
+    int captionIcon;  // pixels square; 0: the 96 DPI icons serve
+};
+inline constexpr int BaseDpi = 96;
+inline constexpr std::array<ArtSize, 4> ArtSizes = {
+    {{96, 32, 32}, {120, 40, 20}, {144, 48, 24}, {192, 64, 0}}};
+// Resource numbers of a larger size: the 96 DPI number plus this once per step.
+inline constexpr int ArtIdStep = 100;
+
+// Every size's icons and pictures (96 DPI first, in the order the resources
+// list them), then larger_art.rc, which names the larger ones for app.rc.
 std::vector<ArtFile> AllArt();
 
 // Writes every file under `resDir`, creating the subfolders. False on a write error.

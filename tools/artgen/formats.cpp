@@ -23,28 +23,70 @@ uint32_t RowBytes(uint32_t width, uint32_t bitsPerPixel) {
     return (width * bitsPerPixel + 31) / 32 * 4;
 }
 
-void PutInfoHeader(Bytes& out, uint32_t width, uint32_t height, uint32_t bits, uint32_t imageSize) {
+constexpr uint32_t BiRgb = 0, BiRle8 = 1;
+
+// colours 0: the colour table is as long as the depth allows.
+void PutInfoHeader(Bytes& out, uint32_t width, uint32_t height, uint32_t bits, uint32_t imageSize,
+                   uint32_t compression = BiRgb, uint32_t colours = 0) {
     Put32(out, InfoHeaderSize);
     Put32(out, width);
     Put32(out, height);
     Put16(out, 1);  // planes
     Put16(out, bits);
-    Put32(out, 0);  // BI_RGB
+    Put32(out, compression);
     Put32(out, imageSize);
     Put32(out, 0);  // no physical resolution
     Put32(out, 0);
-    Put32(out, 0);  // colour table as long as the depth allows
+    Put32(out, colours);
     Put32(out, 0);
 }
 
 template <size_t N>
-void PutPalette(Bytes& out, const std::array<Rgb, N>& palette) {
-    for (const Rgb& c : palette) {
+void PutPalette(Bytes& out, const std::array<Rgb, N>& palette, size_t count = N) {
+    for (size_t i = 0; i < count && i < N; ++i) {
+        const Rgb& c = palette[i];
         out.push_back(c.blue);
         out.push_back(c.green);
         out.push_back(c.red);
         out.push_back(0);
     }
+}
+
+// RLE8 codes: a count and a colour is a run; 0 and a code above 2 starts a
+// run of that many literal bytes, padded to an even length.
+constexpr uint8_t Escape = 0, EndOfLine = 0, EndOfBitmap = 1, FirstLiteralCount = 3;
+constexpr size_t LongestRun = 255;
+
+size_t RunAt(const Bytes& row, size_t at) {
+    size_t n = 1;
+    while (at + n < row.size() && n < LongestRun && row[at + n] == row[at]) ++n;
+    return n;
+}
+
+// Runs of two or more repeat; stretches without repeats go out literally.
+void EncodeRle8Row(Bytes& out, const Bytes& row) {
+    size_t at = 0;
+    while (at < row.size()) {
+        const size_t run = RunAt(row, at);
+        size_t literal = 0;
+        while (run == 1 && at + literal < row.size() && literal < LongestRun &&
+               RunAt(row, at + literal) == 1)
+            ++literal;
+        if (literal >= FirstLiteralCount) {
+            out.push_back(Escape);
+            out.push_back(static_cast<uint8_t>(literal));
+            out.insert(out.end(), row.begin() + static_cast<long>(at),
+                       row.begin() + static_cast<long>(at + literal));
+            if (literal % 2) out.push_back(0);
+            at += literal;
+        } else {
+            out.push_back(static_cast<uint8_t>(run));
+            out.push_back(row[at]);
+            at += run;
+        }
+    }
+    out.push_back(Escape);
+    out.push_back(EndOfLine);
 }
 
 } // namespace
@@ -112,6 +154,58 @@ Bytes EncodeBitmap(const Canvas& image, const std::array<Rgb, 256>& palette) {
             out.push_back(x < w ? image.At(static_cast<int>(x), y) : 0);
     }
     return out;
+}
+
+Bytes EncodeCompressedBitmap(const Canvas& image, const std::array<Rgb, 256>& palette,
+                             uint32_t colours) {
+    const uint32_t w = image.Width(), h = image.Height();
+    Bytes pixels;
+    for (uint32_t r = 0; r < h; ++r) {
+        const int y = static_cast<int>(h - 1 - r);
+        Bytes row;
+        for (uint32_t x = 0; x < w; ++x) row.push_back(image.At(static_cast<int>(x), y));
+        EncodeRle8Row(pixels, row);
+    }
+    pixels.back() = EndOfBitmap;  // in place of the last row's end of line
+    const uint32_t imageSize = static_cast<uint32_t>(pixels.size());
+    const uint32_t pixelOffset = FileHeaderSize + InfoHeaderSize + colours * BytesPerQuad;
+
+    Bytes out;
+    out.push_back('B');
+    out.push_back('M');
+    Put32(out, pixelOffset + imageSize);
+    Put32(out, 0);
+    Put32(out, pixelOffset);
+    PutInfoHeader(out, w, h, 8, imageSize, BiRle8, colours);
+    PutPalette(out, palette, colours);
+    out.insert(out.end(), pixels.begin(), pixels.end());
+    return out;
+}
+
+Bytes DecodeRle8(const Bytes& encoded, uint32_t width, uint32_t height) {
+    Bytes pixels;
+    Bytes row;
+    size_t at = 0;
+    while (at + 1 < encoded.size()) {
+        const uint8_t count = encoded[at], code = encoded[at + 1];
+        at += 2;
+        if (count != Escape) {
+            row.insert(row.end(), count, code);
+        } else if (code == EndOfLine || code == EndOfBitmap) {
+            if (row.size() != width) return {};
+            pixels.insert(pixels.end(), row.begin(), row.end());
+            row.clear();
+            if (code == EndOfBitmap) break;
+        } else if (code >= FirstLiteralCount && at + code <= encoded.size()) {
+            row.insert(row.end(), encoded.begin() + static_cast<long>(at),
+                       encoded.begin() + static_cast<long>(at + code));
+            at += code + code % 2;
+        } else {
+            return {};  // a jump, which the pictures never use, or a cut-off literal
+        }
+    }
+    if (pixels.size() != static_cast<size_t>(width) * height) return {};
+    return pixels;
 }
 
 } // namespace artgen

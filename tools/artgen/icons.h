@@ -5,12 +5,17 @@
 
 namespace artgen {
 
-inline constexpr int IconSize = 32;
+inline constexpr int IconSize = 32;  // the design size, drawn for 96 DPI
 inline constexpr int ProgressFrames = 32;
 inline constexpr int IconTransparent = 13;  // marks pixels that the AND mask lets through
 
-Canvas DrawMainIcon();
-Canvas DrawConnectedIcon();
-Canvas DrawProgressFrame(int frame);  // 0..31: columns 0..frame darkened
+// Each icon is drawn `size` pixels square (IconSize and the larger sizes).
+Canvas DrawMainIcon(int size = IconSize);
+Canvas DrawConnectedIcon(int size = IconSize);
+Canvas DrawProgressFrame(int frame, int size = IconSize);  // 0..31
+
+// How many columns, from the left, progress frame `frame` darkens at `size`:
+// frame + 1 at the design size, all of them in the last frame.
+int DarkenedColumns(int frame, int size);
 
 } // namespace artgen

@@ -1,5 +1,6 @@
 // artgen OUTDIR: draws the program's icons and status pictures into OUTDIR
-// (src/res), as icons/*.ico and bitmaps/*.bmp. The output is committed; run it
+// (src/res), as icons/*.ico and bitmaps/*.bmp for each DPI drawn for, and
+// larger_art.rc, which names the larger ones for app.rc. The output is committed; run it
 // again after changing a drawing.
 #include <cstdio>
 

@@ -23,6 +23,7 @@ enum Colour : uint8_t {
     PaleGrey = 22,
     ShadowGrey = 23,
 };
+inline constexpr uint32_t PictureColours = ShadowGrey + 1;  // the entries the pictures use
 
 std::array<Rgb, 16> IconPalette();
 std::array<Rgb, 256> BitmapPalette();

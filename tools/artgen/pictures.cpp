@@ -1,5 +1,7 @@
 #include "pictures.h"
 
+#include <cmath>
+
 #include "palette.h"
 
 namespace artgen {
@@ -60,15 +62,22 @@ void DrawDevice(Canvas& c, const DeviceShades& s) {
 
 void DrawCable(Canvas& c) {
     // From the back of the system unit into the device, sagging a little in the
-    // middle: a parabola walked column by column, each step joined to the last.
+    // middle: a parabola walked column by column on the canvas's own grid, each
+    // step joined to the last, with a shadow a stroke below it.
     constexpr int startX = 21, endX = 47, baseY = 18, sag = 3;
-    const int span = endX - startX;
-    int lastY = baseY;
-    for (int x = startX; x <= endX; ++x) {
-        const int t = x - startX;
-        const int y = baseY + (4 * sag * t * (span - t) + span * span / 2) / (span * span);
-        c.Line(x - 1 < startX ? x : x - 1, lastY, x, y, Black);
-        c.Set(x, y + 1, ShadowGrey);
+    constexpr int span = endX - startX, spanSquared = span * span;
+    const double scale = c.Scale();
+    const int pen = c.Stroke();
+    const int firstX = c.Edge(startX), lastX = c.Edge(endX);
+    int lastY = c.Edge(baseY);
+    for (int x = firstX; x <= lastX; ++x) {
+        const double t = (x - firstX) / scale;  // design columns from the start
+        // Rounded to the nearest design row; whole numbers at scale 1.
+        const double rowTimesSpanSquared =
+            baseY * spanSquared + 4.0 * sag * t * (span - t) + spanSquared / 2;
+        const int y = static_cast<int>(std::floor(rowTimesSpanSquared * scale / spanSquared));
+        c.LinePixels(x - 1 < firstX ? x : x - 1, lastY, x, y, pen, Black);
+        c.FillPixels(x, y + pen, x + pen - 1, y + 2 * pen - 1, ShadowGrey);
         lastY = y;
     }
     c.Fill(46, 17, 49, 19, Black);  // the plug
@@ -92,8 +101,8 @@ void DrawWavesFromDevice(Canvas& c, int count) {
 
 } // namespace
 
-Canvas DrawStatusPicture(Joint joint, bool deviceAnswers) {
-    Canvas c(PictureWidth, PictureHeight, LightGrey);
+Canvas DrawStatusPicture(Joint joint, bool deviceAnswers, double scale) {
+    Canvas c = Canvas::Scaled(PictureWidth, PictureHeight, scale, LightGrey);
     DrawComputer(c);
     DrawDevice(c, deviceAnswers ? LiveDevice : GreyedDevice);
     switch (joint) {

@@ -1,6 +1,7 @@
 #include "ui/recolour.h"
 
 #include "res/resource_ids.h"
+#include "ui/art_sizes.h"
 #include "ui/recolour_pixels.h"
 
 // The status pictures are drawn on light grey, which has to become whatever
@@ -26,16 +27,12 @@ constexpr PictureAndControl StatusPictures[] = {
     {IDB_CABLE_IDLE, IDC_PICTURE_CABLE_IDLE},
 };
 
-// DIB rows are padded to whole 32-bit words.
-DWORD DibRowBytes(LONG width, WORD bitsPerPixel) {
-    return ((static_cast<DWORD>(width) * bitsPerPixel + 31) / 32) * 4;
-}
-
 // Replaces the light grey of `bitmap` in place. False when the pixels could not
 // be read, changed and written back (the bitmap may then be unchanged).
 bool RecolourBits(HBITMAP bitmap, const BITMAP& shape, HWND pictureControl) {
-    const DWORD rowBytes = DibRowBytes(shape.bmWidth, shape.bmBitsPixel);
-    const SIZE_T bufferBytes = static_cast<SIZE_T>(rowBytes) * static_cast<DWORD>(shape.bmHeight);
+    const uint32_t width = static_cast<uint32_t>(shape.bmWidth);
+    const uint32_t rows = static_cast<uint32_t>(shape.bmHeight);
+    const SIZE_T bufferBytes = static_cast<SIZE_T>(DibRowBytes(width, shape.bmBitsPixel)) * rows;
     HGLOBAL buffer = GlobalAlloc(GMEM_FIXED, bufferBytes);
     if (!buffer) return false;
     auto* pixels = static_cast<uint8_t*>(static_cast<void*>(buffer));
@@ -48,18 +45,15 @@ bool RecolourBits(HBITMAP bitmap, const BITMAP& shape, HWND pictureControl) {
     info.bmiHeader.biBitCount = shape.bmBitsPixel;
     info.bmiHeader.biCompression = BI_RGB;
 
-    const UINT rows = static_cast<UINT>(shape.bmHeight);
-    const DWORD bytesPerPixel = shape.bmBitsPixel / BitsPerByte;
+    const uint32_t bytesPerPixel = shape.bmBitsPixel / BitsPerByte;
     HDC dc = GetDC(pictureControl);
     bool done = GetDIBits(dc, bitmap, 0, rows, pixels, &info, DIB_RGB_COLORS) != 0;
     if (done) {
-        // Walk row by row, so that a width whose rows carry padding is right too.
+        // Row by row: the larger pictures' rows end in padding.
         const COLORREF face = GetSysColor(COLOR_BTNFACE);
-        for (UINT row = 0; row < rows; ++row)
-            RecolourLightGrey(pixels + static_cast<SIZE_T>(row) * rowBytes,
-                              static_cast<uint32_t>(shape.bmWidth), bytesPerPixel,
-                              GetRValue(face), GetGValue(face), GetBValue(face));
-        done = SetDIBits(dc, bitmap, 0, rows, pixels, &info, DIB_RGB_COLORS) != 0;
+        done = RecolourLightGreyRows(pixels, bufferBytes, width, rows, bytesPerPixel,
+                                     GetRValue(face), GetGValue(face), GetBValue(face)) &&
+               SetDIBits(dc, bitmap, 0, rows, pixels, &info, DIB_RGB_COLORS) != 0;
     }
     ReleaseDC(pictureControl, dc);
     GlobalFree(buffer);
@@ -77,11 +71,19 @@ void GiveToControl(HWND pictureControl, HBITMAP bitmap) {
     if (shown && shown != bitmap) DeleteObject(bitmap);
 }
 
+// The picture drawn for the display's DPI; the 96 DPI one where no size of
+// its own was drawn.
+HBITMAP LoadPictureForDisplay(HINSTANCE resources, int bitmapId) {
+    HBITMAP bitmap =
+        LoadBitmapA(resources, MAKEINTRESOURCEA(ArtResourceId(bitmapId, DisplayDpi())));
+    return bitmap ? bitmap : LoadBitmapA(resources, MAKEINTRESOURCEA(bitmapId));
+}
+
 }  // namespace
 
 void RecolourBitmap(HINSTANCE resources, int bitmapId, HWND pictureControl) {
     if (!pictureControl) return;  // a window without this picture
-    HBITMAP bitmap = LoadBitmapA(resources, MAKEINTRESOURCEA(bitmapId));
+    HBITMAP bitmap = LoadPictureForDisplay(resources, bitmapId);
     if (!bitmap) return;
     BITMAP shape = {};
     GetObjectA(bitmap, sizeof shape, &shape);
