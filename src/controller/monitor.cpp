@@ -46,8 +46,11 @@ void PollConnectedDevice(HWND window) {
     }
 }
 
-// While searching, the port stays open between ticks: the hello is simply sent
-// again on the same handle.
+// While searching, the port stays open between ticks: a silent device gets the
+// hello again on the same handle. A hello that the port itself fails is another
+// matter: the handle is dead (an unplugged USB adapter leaves it so for good),
+// so it is closed, and the next tick opens the port afresh and finds the
+// adapter once it is back.
 void LookForDevice(HWND window) {
     if (PortHandle == INVALID_HANDLE_VALUE) {
         PortHandle = OpenDevicePort(PortName);
@@ -57,7 +60,12 @@ void LookForDevice(HWND window) {
     }
     SelectListedFile(window);
     SerialBytePort port(PortHandle);
-    if (!DetectDevice(port)) {
+    const HelloOutcome hello = DetectDevice(port);
+    if (hello == HelloOutcome::PortFailed) {
+        ClosePort();
+        return;
+    }
+    if (hello != HelloOutcome::DeviceFound) {
         return;
     }
     uint32_t length = 0;

@@ -43,10 +43,10 @@ bool IsUnfinishedIdentity(const uint8_t* reply, uint32_t received) {
 // never fetched. So while the bytes so far are the start of an identity, the
 // rest is read too, as the command exchange gathers a split reply; a read that
 // brings nothing ends it.
-bool DetectDevice(BytePort& port) {
+HelloOutcome DetectDevice(BytePort& port) {
     const std::array<uint8_t, 2> hello = {CommandPrefix, CmdHello};
     if (!port.Write(hello.data(), static_cast<uint32_t>(hello.size())).ok) {
-        return false;
+        return HelloOutcome::PortFailed;
     }
 
     std::array<uint8_t, HelloReplySize> reply{};
@@ -55,15 +55,16 @@ bool DetectDevice(BytePort& port) {
         const uint32_t room = HelloReplySize - received;
         const PortTransfer got = port.Read(reply.data() + received, room);
         if (!got.ok) {
-            return false;
+            return HelloOutcome::PortFailed;
         }
         received += std::min(got.count, room);
         if (got.count == 0 || !IsUnfinishedIdentity(reply.data(), received)) {
             break;
         }
     }
-    return ReplyStartsWith(reply.data(), received, IdentityFull) ||
-           ReplyStartsWith(reply.data(), received, IdentityShort);
+    const bool found = ReplyStartsWith(reply.data(), received, IdentityFull) ||
+                       ReplyStartsWith(reply.data(), received, IdentityShort);
+    return found ? HelloOutcome::DeviceFound : HelloOutcome::NoDevice;
 }
 
 ResultCode DrainInput(BytePort& port) {

@@ -10,6 +10,8 @@ using namespace scripted;
 
 namespace {
 
+bool Found(BytePort& port) { return DetectDevice(port) == HelloOutcome::DeviceFound; }
+
 struct IdentityCase {
     const char* what;
     std::vector<uint8_t> reply;
@@ -28,7 +30,7 @@ TEST(DetectDevice, JudgesOnlyTheBytesThatArrived) {
     for (const auto& c : cases) {
         ScriptedPort port;
         port.Reply(c.reply);
-        EXPECT_EQ(DetectDevice(port), c.found) << c.what;
+        EXPECT_EQ(Found(port), c.found) << c.what;
         EXPECT_EQ(port.Written(), Frame(CmdHello)) << c.what;
         EXPECT_EQ(port.ReadSizes(), std::vector<uint32_t>{HelloReplySize})
             << c.what << ": one read of up to 30 bytes, never a second";
@@ -43,7 +45,7 @@ TEST(DetectDevice, AnUnfinishedIdentityIsReadOnUntilTheLineIsQuiet) {
     for (const auto& c : cases) {
         ScriptedPort port;
         port.Reply(c.reply);
-        EXPECT_EQ(DetectDevice(port), c.found) << c.what;
+        EXPECT_EQ(Found(port), c.found) << c.what;
         const auto rest = HelloReplySize - static_cast<uint32_t>(c.reply.size());
         EXPECT_EQ(port.ReadSizes(), (std::vector<uint32_t>{HelloReplySize, rest}))
             << c.what << ": one more read for the rest, which brings nothing";
@@ -56,32 +58,39 @@ TEST(DetectDevice, AnIdentityInPiecesIsGatheredAndLeavesNothingBehind) {
     port.Reply({full.begin(), full.begin() + 11})
         .Reply({full.begin() + 11, full.begin() + 15})
         .Reply({full.begin() + 15, full.end()});
-    EXPECT_TRUE(DetectDevice(port)) << "three pieces of the full identity";
+    EXPECT_TRUE(Found(port)) << "three pieces of the full identity";
     EXPECT_EQ(port.ReadSizes(), (std::vector<uint32_t>{30, 19, 15}));
 
     ScriptedPort shortOne;
     shortOne.Reply(Text("QT41")).Reply(Text("00 IR v1.0"));
-    EXPECT_TRUE(DetectDevice(shortOne)) << "two pieces of the short identity";
+    EXPECT_TRUE(Found(shortOne)) << "two pieces of the short identity";
 
     ScriptedPort noise;
     noise.Reply(Text("IR v1.0")).Reply(full);
-    EXPECT_FALSE(DetectDevice(noise)) << "a stale tail is no identity";
+    EXPECT_FALSE(Found(noise)) << "a stale tail is no identity";
     EXPECT_EQ(noise.ReadSizes(), std::vector<uint32_t>{30}) << "and is not read on";
 }
 
-TEST(DetectDevice, SilenceOrPortFailureIsNotFound) {
+// Only a failed call means a dead port, which the caller then reopens: silence
+// and a wrong reply leave the port as it is.
+TEST(DetectDevice, SilenceIsNoDeviceButAFailedCallIsAFailedPort) {
     ScriptedPort silent;
-    EXPECT_FALSE(DetectDevice(silent));
+    EXPECT_EQ(DetectDevice(silent), HelloOutcome::NoDevice);
     EXPECT_NEAR(silent.ClockMs(), 650.0, 5.0) << "an empty hello read waits 500 + 5 * 30 ms";
 
     ScriptedPort failingWrite;
     failingWrite.FailWrite(0, 31).Reply(Text(IdentityFull));
-    EXPECT_FALSE(DetectDevice(failingWrite));
+    EXPECT_EQ(DetectDevice(failingWrite), HelloOutcome::PortFailed);
     EXPECT_TRUE(failingWrite.ReadSizes().empty()) << "no read after a failed hello write";
 
     ScriptedPort failingRead;
     failingRead.FailRead(22);
-    EXPECT_FALSE(DetectDevice(failingRead));
+    EXPECT_EQ(DetectDevice(failingRead), HelloOutcome::PortFailed);
+
+    ScriptedPort failingMidIdentity;
+    failingMidIdentity.Reply(Text(IdentityFull.substr(0, 9))).FailRead(1167);
+    EXPECT_EQ(DetectDevice(failingMidIdentity), HelloOutcome::PortFailed)
+        << "a read that fails while gathering a split identity";
 }
 
 TEST(DrainInput, ReadsTenAtATimeUntilAnEmptyRead) {

@@ -92,14 +92,41 @@ TEST_F(SerialPort, AMissingOrUnnamedPortDoesNotOpen) {
     EXPECT_EQ(OpenDevicePort(""), INVALID_HANDLE_VALUE) << "an empty port name never opens";
 }
 
+// Numbered COM names go through the device namespace, where ports 10 and above
+// are reachable; every other name is opened exactly as read.
+TEST(PortPathFor, PrefixesOnlyComWithOneToThreeDigits) {
+    const struct {
+        const char* name;
+        const char* opened;
+    } cases[] = {
+        {"COM1", "\\\\.\\COM1"},
+        {"COM12", "\\\\.\\COM12"},
+        {"com256", "\\\\.\\com256"},
+        {"Com999", "\\\\.\\Com999"},
+        {"COM", "COM"},
+        {"COM1000", "COM1000"},
+        {"COM1 ", "COM1 "},
+        {"COMx", "COMx"},
+        {"CON1", "CON1"},
+        {"\\\\.\\COM3", "\\\\.\\COM3"},
+        {"IRCOMM2", "IRCOMM2"},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        PortPath path;
+        path.fill('#');
+        EXPECT_STREQ(PortPathFor(c.name, path), c.opened) << c.name;
+    }
+}
+
 TEST_F(SerialPort, DetectsBothIdentitiesButNotAnotherCase) {
-    EXPECT_TRUE(DetectDevice(*port_)) << "the full identity should be found";
+    EXPECT_EQ(DetectDevice(*port_), HelloOutcome::DeviceFound) << "the full identity should be found";
     ASSERT_TRUE(QuillsimSetIdentity("short"));
-    EXPECT_TRUE(DetectDevice(*port_)) << "the short identity should be found";
+    EXPECT_EQ(DetectDevice(*port_), HelloOutcome::DeviceFound) << "the short identity should be found";
     ASSERT_TRUE(QuillsimSetIdentityText("quillatron IR v1.0"));
-    EXPECT_FALSE(DetectDevice(*port_)) << "letter case matters";
+    EXPECT_EQ(DetectDevice(*port_), HelloOutcome::NoDevice) << "letter case matters";
     ASSERT_TRUE(QuillsimSetIdentity("none"));
-    EXPECT_FALSE(DetectDevice(*port_)) << "no answer is no device";
+    EXPECT_EQ(DetectDevice(*port_), HelloOutcome::NoDevice) << "no answer is no device";
     EXPECT_EQ(QuillsimCount(CmdHello), 4) << "every detection sends one hello on the same handle";
 }
 
@@ -208,7 +235,7 @@ TEST_F(SerialPort, AReplySplitAcrossTheIntervalTimeoutIsGathered) {
 
 TEST_F(SerialPort, AnIdentitySplitAcrossTheIntervalTimeoutIsFoundAndLeavesNoTail) {
     ASSERT_TRUE(QuillsimOk("split 1 20"));
-    EXPECT_TRUE(DetectDevice(*port_)) << "both pieces of the identity are read";
+    EXPECT_EQ(DetectDevice(*port_), HelloOutcome::DeviceFound) << "both pieces of the identity are read";
     ASSERT_TRUE(QuillsimOk("split 0"));
     uint32_t index = 99;
     EXPECT_EQ(QueryCurrentFile(*port_, &index), ResultOk)
@@ -245,12 +272,14 @@ TEST_F(SerialPort, AVanishedPortIsAPortFailureWithItsErrorCode) {
     EXPECT_FALSE(written.ok);
     EXPECT_NE(written.error, 0u);
     EXPECT_NE(written.error, 0xdeadbeefu) << "the error comes from the failing call itself";
+    EXPECT_EQ(DetectDevice(*port_), HelloOutcome::PortFailed)
+        << "a hello on the dead handle is a failed port, not a silent device";
 
     // The port opens afresh on the new pty, as the next poll would do.
     HANDLE again = OpenDevicePort(QuillsimPortName().c_str());
     ASSERT_NE(again, INVALID_HANDLE_VALUE);
     SerialBytePort fresh(again);
-    EXPECT_TRUE(DetectDevice(fresh));
+    EXPECT_EQ(DetectDevice(fresh), HelloOutcome::DeviceFound);
     CloseHandle(again);
 }
 
