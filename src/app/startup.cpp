@@ -45,6 +45,9 @@ void RunMessageLoop() {
 
 int RunGlimmerly(HINSTANCE instance) {
     AppInstance = instance;
+    // A transfer holds the one thread for up to half a minute; without this the
+    // system swaps the window for a frozen ghost that hides its progress.
+    DisableProcessWindowsGhosting();
     // Before the single-instance check: a second copy repairs the settings too.
     LoadSettings();
     if (!RegisterWindowClasses(AppInstance)) return ExitNoWindowClasses;

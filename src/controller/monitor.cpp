@@ -47,8 +47,11 @@ void PollConnectedDevice(HWND window) {
     }
 }
 
-// While searching, the port stays open between ticks: the hello is simply sent
-// again on the same handle.
+// While searching, the port stays open between ticks: a silent device gets the
+// hello again on the same handle. A hello that the port itself fails is another
+// matter: the handle is dead (an unplugged USB adapter leaves it so for good),
+// so it is closed, and the next tick opens the port afresh and finds the
+// adapter once it is back.
 void LookForDevice(HWND window) {
     if (PortHandle == INVALID_HANDLE_VALUE) {
         PortHandle = OpenDevicePort(PortName);
@@ -58,8 +61,12 @@ void LookForDevice(HWND window) {
     }
     SelectListedFile(window);
     SerialBytePort port(PortHandle);
-    // A hello that failed at the port is, for now, one that found nobody.
-    if (DetectDevice(port) != HelloOutcome::DeviceFound) {
+    const HelloOutcome hello = DetectDevice(port);
+    if (hello == HelloOutcome::PortFailed) {
+        ClosePort();
+        return;
+    }
+    if (hello != HelloOutcome::DeviceFound) {
         return;
     }
     uint32_t length = 0;

@@ -1,6 +1,9 @@
 #pragma once
 #include <windows.h>
 
+#include <array>
+#include <span>
+
 // Shows the PC text of `block` in the preview edit 105.
 void ShowTextInPreview(HWND window, HGLOBAL block);
 
@@ -9,5 +12,21 @@ void ShowTextInPreview(HWND window, HGLOBAL block);
 // block with the caller.
 bool PlaceTextOnClipboard(HWND window, HGLOBAL block);
 
-// Types Ctrl+V into whatever window has the keyboard focus.
+// Ctrl down and up, V down and up, and a key-up for each of the six modifier
+// keys that might be held.
+constexpr size_t MaxPasteInputs = 10;
+
+struct PasteInputs {
+    std::array<INPUT, MaxPasteInputs> events;
+    UINT count;
+};
+
+// The key events of the paste: Ctrl down, a key-up for each held Shift, Alt or
+// Windows key among `heldKeys` (virtual keys of the left and right keys), then
+// V down, V up and Ctrl up. Keys in `heldKeys` that are none of those are
+// ignored.
+PasteInputs BuildPasteInputs(std::span<const BYTE> heldKeys);
+
+// Types exactly Ctrl+V into whatever window has the keyboard focus, in one
+// SendInput call so that nothing typed meanwhile falls between its keys.
 void TypePasteKeys();

@@ -2,8 +2,9 @@
 #include "link/byte_port.h"
 #include "link/result_codes.h"
 
-// How the hello ended. PortFailed: a write or read of the hello failed as a call
-// (the port itself is gone or broken), as opposed to a line where nobody answers.
+// What a hello tells the caller: a device answered, nothing answered (silence or
+// another reply), or the port itself failed a write or a read, as a handle whose
+// adapter was unplugged does. The caller reopens the port only in the last case.
 enum class HelloOutcome { DeviceFound, NoDevice, PortFailed };
 
 // Sends the two-byte hello and reads a reply of up to 30 bytes, reading on while

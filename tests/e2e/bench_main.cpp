@@ -7,6 +7,8 @@
 //     connected;
 //   - staying power: arrivals and departures of the keyboard, each with a
 //     retrieve that must land, and what the process holds before and after;
+//   - a replugged adapter: the keyboard's port pulled out while the program
+//     searches and plugged back in, and how soon it is found again;
 // and adds the link transfer table that bench_link printed and the executables'
 // sizes and imports, printing one Markdown report and writing it with a JSON
 // copy of the figures.
@@ -84,6 +86,11 @@ constexpr uint32_t DefaultSizes[] = {1024, 32414};
 constexpr int DefaultRestSeconds = 60;
 constexpr int DefaultSoakCycles = 100;
 constexpr int DefaultEndToEndRuns = 3;
+constexpr int DefaultReplugs = 3;
+// The adapter stays out this long: two ticks meet the dead handle and the
+// missing port before it comes back.
+constexpr auto UnpluggedFor = 7s;
+constexpr double TickSeconds = 3.0;
 constexpr int DefaultWatchPollMs = 1;
 constexpr int LineLength = 200;  // characters a line in the sample texts
 constexpr double TargetLinkRatio = 1.03;
@@ -102,6 +109,7 @@ struct Options {
     int soakCycles = DefaultSoakCycles;
     int endToEndRuns = DefaultEndToEndRuns;
     int watchPollMs = DefaultWatchPollMs;
+    int replugs = DefaultReplugs;
 };
 
 // ---- small text helpers -----------------------------------------------------
@@ -427,6 +435,13 @@ RestRow MeasureRest(e2e::Scene& scene, pid_t pid, const std::string& state, uint
 
 // ---- the report ---------------------------------------------------------------
 
+struct ReplugRow {
+    int run = 0;
+    double plugToHello = -1;  // the program's first hello on the new port
+    double plugToDone = -1;   // its retrieve over and the end-of-transfer command sent
+    bool found = false;
+};
+
 struct Report {
     std::vector<LinkRow> link;
     std::vector<EndToEndRow> endToEnd;
@@ -434,6 +449,7 @@ struct Report {
     long peakKb = -1;
     std::vector<ExeRow> exes;
     Soak soak;
+    std::vector<ReplugRow> replugs;
 };
 
 std::string Markdown(const Report& r, const Options& o) {
@@ -513,6 +529,18 @@ std::string Markdown(const Report& r, const Options& o) {
           "windows), so Wine does not count them. The /proc columns carry the leak check instead: the "
           "wine process's open file descriptors (Wine backs its handles to files, ports and the server with "
           "them), resident memory and threads.\n";
+    md << "\n## Replugged adapter: pulled out while searching, plugged back in\n\n"
+       << "| replug | plugged in to first hello (s) | in ticks of 3 s | plugged in to end-of-transfer (s) | found |\n"
+       << "|---:|---:|---:|---:|---|\n";
+    for (const auto& x : r.replugs)
+        md << "| " << x.run << " | " << Format("%.2f", x.plugToHello) << " | "
+           << Format("%.2f", x.plugToHello / TickSeconds) << " | " << Format("%.2f", x.plugToDone) << " | "
+           << (x.found ? "yes" : "NO") << " |\n";
+    md << "\nThe keyboard's pty is closed and its link removed for "
+       << std::chrono::duration_cast<std::chrono::seconds>(UnpluggedFor).count()
+       << " s while the program searches (its hello on the dead handle fails and the port is closed; the next "
+          "open fails), then a new pty appears at the same link with the keyboard in range. Found again within "
+          "two ticks means a first hello less than 6 s after plugging in.\n";
     (void)o;
     return md.str();
 }
@@ -563,7 +591,14 @@ std::string Json(const Report& r) {
     j << "\n  ],\n  \"soak\": {\"cycles\": " << s.cycles << ", \"landed\": " << s.landed << ", \"failed\": "
       << s.failed << ", \"seconds\": " << Format("%.1f", s.seconds) << ", \"slowest_cycle_seconds\": "
       << Format("%.2f", s.slowestCycle) << ", \"program_running\": " << (s.programAlive ? "true" : "false")
-      << ",\n    \"start\": " << foot(s.start) << ",\n    \"end\": " << foot(s.end) << "}\n}\n";
+      << ",\n    \"start\": " << foot(s.start) << ",\n    \"end\": " << foot(s.end) << "},\n  \"replug\": [";
+    for (size_t i = 0; i < r.replugs.size(); ++i) {
+        const auto& x = r.replugs[i];
+        j << (i ? "," : "") << "\n    {\"run\": " << x.run << ", \"plug_to_hello_seconds\": "
+          << Format("%.3f", x.plugToHello) << ", \"plug_to_done_seconds\": " << Format("%.3f", x.plugToDone)
+          << ", \"found\": " << (x.found ? "true" : "false") << "}";
+    }
+    j << "\n  ]\n}\n";
     return j.str();
 }
 
@@ -582,6 +617,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
         else if (k == "--soak-cycles") o.soakCycles = std::atoi(v.c_str());
         else if (k == "--runs") o.endToEndRuns = std::atoi(v.c_str());
         else if (k == "--watch-poll-ms") o.watchPollMs = std::atoi(v.c_str());
+        else if (k == "--replugs") o.replugs = std::atoi(v.c_str());
         else if (k == "--sizes") {
             o.sizes.clear();
             std::istringstream in(v);
@@ -667,6 +703,37 @@ void RunSoak(e2e::Scene& scene, pid_t pid, const Options& o, Report& r) {
     s.end = TakeFootprint(scene, pid);
 }
 
+// Seconds from `start` until `ready` holds, or -1 when it never does.
+template <typename Ready>
+double SecondsUntil(Steady::time_point start, Ready ready) {
+    bool met = e2e::WaitUntil(std::chrono::duration_cast<std::chrono::milliseconds>(SearchBound), ready);
+    return met ? std::chrono::duration<double>(Steady::now() - start).count() : -1;
+}
+
+void RunReplug(e2e::Scene& scene, const Options& o, Report& r) {
+    for (int run = 1; run <= o.replugs; ++run) {
+        ReplugRow row;
+        row.run = run;
+        std::string error;
+        std::string sample = SampleText(LineLength, "Replug " + std::to_string(run) + ". ");
+        if (MakeSearching(scene)) {
+            scene.UnplugDevice();
+            std::this_thread::sleep_for(UnpluggedFor);
+            auto plugged = Steady::now();
+            if (scene.PlugDevice(&error) && SetFile(scene, sample)) {
+                row.plugToHello = SecondsUntil(plugged, [&] { return CountPcFrames(scene, CmdHello) > 0; });
+                row.plugToDone = SecondsUntil(plugged, [&] { return scene.ControlNumber("count 92") >= 1; });
+                row.found = row.plugToDone >= 0;
+                scene.Device().SaveTranscript(scene.WorkDir() + "/transcript-replug-" + std::to_string(run) + ".txt");
+                std::this_thread::sleep_for(AfterDonePause);
+            }
+        }
+        std::printf("  replug %d: first hello %.2f s, end-of-transfer %.2f s after plugging in, %s\n", run,
+                    row.plugToHello, row.plugToDone, row.found ? "found" : "NOT found");
+        r.replugs.push_back(row);
+    }
+}
+
 int Run(const Options& o) {
     auto env = e2e::TestBedEnv::FromEnvironment();
     if (std::string missing = env.Missing(); !missing.empty()) {
@@ -700,6 +767,8 @@ int Run(const Options& o) {
     RunRest(scene, *pid, o, r);
     std::printf("== soak, %d cycles\n", o.soakCycles);
     RunSoak(scene, *pid, o, r);
+    std::printf("== replugged adapter, %d times\n", o.replugs);
+    RunReplug(scene, o, r);
     r.peakKb = e2e::StatusKb(*pid, "VmHWM").value_or(-1);
     scene.Device().SaveTranscript(scene.WorkDir() + "/transcript-last.txt");
     scene.StopAll();
@@ -710,6 +779,7 @@ int Run(const Options& o) {
     std::printf("\n%s\nwritten: %s/bench.md and bench.json\n", md.c_str(), o.outDir.c_str());
 
     bool ok = r.soak.failed == 0 && r.soak.programAlive && r.rest.size() == 2;
+    for (const auto& x : r.replugs) ok = ok && x.found;
     for (const auto& e : r.endToEnd) ok = ok && e.landing.intact;
     return ok ? ExitAllLanded : ExitSomethingFailed;
 }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "harness/cp1252.h"
@@ -32,6 +33,8 @@ constexpr auto LandBound = 60s;
 constexpr auto StateBound = 40s;
 constexpr auto ExitBound = 30s;
 constexpr int PollsToWatch = 3;
+// Long enough for two ticks to meet the dead handle of an unplugged adapter.
+constexpr auto UnpluggedFor = 7s;
 // The poll timer runs every 3000 ms; a gap below this would mean the program
 // polls faster than its timer, one far above it that polling stalled.
 constexpr int64_t MinPollGapUs = 2'500'000;
@@ -127,6 +130,22 @@ protected:
             auto v = scene_->View();
             return v.title == title && v.statusText == status && v.visiblePictures == std::set<int>{picture};
         });
+    }
+
+    // The key witness's pastes: the clipboard's text and the modifier state
+    // that came with the V key.
+    std::vector<e2e::ProbeRecord> WitnessPastes() {
+        std::vector<e2e::ProbeRecord> pastes;
+        for (const auto& r : scene_->KeyWitnessRecords())
+            if (r.kind == "paste") pastes.push_back(r);
+        return pastes;
+    }
+
+    bool WitnessSawKeyDown(long virtualKey) {
+        for (const auto& r : scene_->KeyWitnessRecords())
+            if (r.kind == "key" && r.Number("vk") == virtualKey && r.Text("msg").find("down") != std::string::npos)
+                return true;
+        return false;
     }
 
     std::unique_ptr<Scene> scene_;
@@ -299,6 +318,71 @@ TEST_F(WholeProgram, FailedRetrievesPasteNothingShowNothingAndPollingGoesOn) {
     };
     EXPECT_TRUE(WaitUntil(StateBound, [&] { return pollsAfterSecondDone() >= 2; })) << "polling stopped";
     EXPECT_TRUE(WaitForView(ConnectedTitle, FoundText, e2e::PictureWavesLinkedId));
+}
+
+// A USB adapter's port numbered above 9, pulled out while the program searches
+// and plugged back in: the dead handle is let go and the keyboard is found
+// again on a fresh one, with no restart and no message box.
+TEST_F(WholeProgram, KeyboardOnCom12IsFoundAgainAfterItsAdapterIsReplugged) {
+    scene_->UnplugDevice();
+    std::string error;
+    ASSERT_TRUE(scene_->StartDevice(quillsim::DefaultBaud, &error, "COM12")) << error;
+    ASSERT_TRUE(scene_->ControlOk("file 1 " + DeviceHex(SecondVisitText)));
+    StartProgramSearching();
+    StartNotepadWithFocus();
+    ASSERT_TRUE(scene_->ControlOk("present 1"));
+    const std::string pc = e2e::PcTextOf(SecondVisitText);
+    ASSERT_TRUE(WaitForNotepad(pc)) << "nothing came through COM12; notepad holds:\n" << NotepadUtf8();
+
+    SCOPED_TRACE("out of range, then the adapter is pulled out while the program searches");
+    ASSERT_TRUE(scene_->ControlOk("present 0"));
+    ASSERT_TRUE(WaitForView("Glimmerly 3.0", SearchingText, e2e::PictureWavesSearchingId));
+    ASSERT_TRUE(scene_->ControlOk("clear-transcript"));
+    ASSERT_TRUE(WaitUntil(StateBound, [&] { return !e2e::CommandTimes(Wire(), e2e::CmdHello).empty(); }))
+        << "no hello on the reopened port";
+    scene_->UnplugDevice();
+    std::this_thread::sleep_for(UnpluggedFor);
+
+    SCOPED_TRACE("plugged back in, in range, with another text");
+    ASSERT_TRUE(scene_->PlugDevice(&error)) << error;
+    ASSERT_TRUE(scene_->ControlOk("file 1 " + DeviceHex("Plugged back in.\n")));
+    ASSERT_TRUE(WaitForNotepad(pc + e2e::PcTextOf("Plugged back in.\n")))
+        << "the replugged keyboard was not found; notepad holds:\n" << NotepadUtf8();
+    EXPECT_TRUE(WaitForView(ConnectedTitle, FoundText, e2e::PictureWavesLinkedId));
+    EXPECT_EQ(VisibleProgramWindows(), 1) << "an unplugged adapter brings up no message box";
+}
+
+// Keys the user holds must not turn the paste into another shortcut: the
+// focused window receives Ctrl+V with Shift, Alt and Win up, and the text.
+TEST_F(WholeProgram, APasteWithShiftOrAltHeldArrivesAsPlainCtrlV) {
+    ASSERT_TRUE(scene_->ControlOk("file 1 " + DeviceHex(SecondVisitText)));
+    StartProgramSearching();
+    std::string error;
+    ASSERT_TRUE(scene_->StartKeyWitness(StartBound, &error)) << error;
+    const std::string pc = e2e::PcTextOf(SecondVisitText);
+    const struct {
+        const char* xName;
+        long virtualKey;
+    } heldKeys[] = {{"Shift_L", 0x10}, {"Alt_L", 0x12}};
+    size_t pastes = 0;
+    for (const auto& held : heldKeys) {
+        SCOPED_TRACE(held.xName);
+        ASSERT_TRUE(scene_->PressKey(held.xName, true));
+        ASSERT_TRUE(WaitUntil(StateBound, [&] { return WitnessSawKeyDown(held.virtualKey); }))
+            << "the held key never reached the key witness";
+        ASSERT_TRUE(scene_->ControlOk("present 1"));
+        ASSERT_TRUE(WaitUntil(LandBound, [&] { return WitnessPastes().size() > pastes; })) << "no Ctrl+V arrived";
+        const auto paste = WitnessPastes()[pastes++];
+        EXPECT_EQ(e2e::Cp1252ToUtf8(paste.Text("text")), pc);
+        EXPECT_EQ(paste.Number("ctrl"), 1);
+        EXPECT_EQ(paste.Number("shift"), 0);
+        EXPECT_EQ(paste.Number("alt"), 0);
+        EXPECT_EQ(paste.Number("win"), 0);
+        ASSERT_TRUE(scene_->PressKey(held.xName, false));
+        ASSERT_TRUE(scene_->ControlOk("present 0"));
+        ASSERT_TRUE(WaitForView("Glimmerly 3.0", SearchingText, e2e::PictureWavesSearchingId));
+    }
+    EXPECT_EQ(VisibleProgramWindows(), 1);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@ using namespace scripted;
 
 namespace {
 
+
 struct IdentityCase {
     const char* what;
     std::vector<uint8_t> reply;

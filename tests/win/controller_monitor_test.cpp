@@ -107,6 +107,30 @@ TEST_F(Controller, LossAtNextTickThenPortReopenedAndOneRetrievePerArrival) {
     EXPECT_EQ(TakePostedRetrieves(), 1) << "coming back into range is a new arrival";
 }
 
+// Silence keeps the searching port open; a port that fails the hello (its
+// adapter unplugged) is closed, and the next tick finds the device on a fresh
+// handle, without a message box.
+TEST_F(Controller, SearchingKeepsASilentPortButReopensADeadOne) {
+    Sim("file 1 " + Hex("x"));
+    Sim("present 0");
+    Open(IDD_COMPACT_WINDOW);
+    Tick();
+    const HANDLE silent = PortHandle;
+    ASSERT_NE(silent, INVALID_HANDLE_VALUE);
+    Tick();
+    EXPECT_EQ(PortHandle, silent) << "a silent device gets the hello again on the same handle";
+
+    Sim("hangup");
+    Sim("present 1");
+    Tick();
+    EXPECT_EQ(PortHandle, INVALID_HANDLE_VALUE) << "the failed hello closes the dead handle";
+    EXPECT_EQ(ConnectedFlag, 0u);
+    EXPECT_EQ(VisiblePicture(), IDC_PICTURE_WAVES_SEARCHING);
+    Tick();
+    EXPECT_EQ(ConnectedFlag, 1u) << "the next tick opens the port afresh and finds the device";
+    EXPECT_EQ(TakePostedRetrieves(), 1);
+}
+
 TEST_F(Controller, TickWhileBusyLeavesThePortAlone) {
     Open(IDD_COMPACT_WINDOW);
     Connect();

@@ -1,6 +1,10 @@
 // Retrieve and paste: the device's current file reaches the preview, the
 // clipboard and the focused window, and the device hears that it is over.
 #include "controller_fixture.h"
+#include <cstdio>
+#include <vector>
+
+#include "controller/paste.h"
 
 namespace {
 
@@ -45,6 +49,41 @@ TEST_F(Controller, CompactWindowRetrievesAndPastesToo) {
     EXPECT_EQ(keys, "d11 d56 u56 u11");
     EXPECT_EQ(Count("92"), 1);
     ExpectConnectedLook();
+}
+
+// The paste stays exactly Ctrl+V whatever the user holds: each held Shift, Alt
+// or Windows key is let go after Ctrl is down and before V, with its own scan
+// code, and the four keys of the paste keep theirs.
+TEST(PasteInputs, HeldModifiersAreLetGoBetweenCtrlDownAndVDown) {
+    const std::string ctrlDown = "d11:1D", vKeys = "d56:2F u56:2F", ctrlUp = "u11:1D";
+    const struct {
+        std::vector<BYTE> held;
+        std::string events;
+    } cases[] = {
+        {{}, ctrlDown + " " + vKeys + " " + ctrlUp},
+        {{VK_LSHIFT}, ctrlDown + " uA0:2A " + vKeys + " " + ctrlUp},
+        {{VK_RMENU}, ctrlDown + " uA5:38e " + vKeys + " " + ctrlUp},
+        {{VK_RWIN, VK_LMENU, VK_RSHIFT}, ctrlDown + " uA1:36 uA4:38 u5C:5Ce " + vKeys + " " + ctrlUp},
+        {{VK_LWIN, VK_LCONTROL, 'Q'}, ctrlDown + " u5B:5Be " + vKeys + " " + ctrlUp},
+        {{VK_LSHIFT, VK_RSHIFT, VK_LMENU, VK_RMENU, VK_LWIN, VK_RWIN},
+         ctrlDown + " uA0:2A uA1:36 uA4:38 uA5:38e u5B:5Be u5C:5Ce " + vKeys + " " + ctrlUp},
+    };
+    for (const auto& c : cases) {
+        const PasteInputs paste = BuildPasteInputs(c.held);
+        std::string events;
+        for (UINT i = 0; i < paste.count; ++i) {
+            const KEYBDINPUT& key = paste.events[i].ki;
+            EXPECT_EQ(paste.events[i].type, DWORD{INPUT_KEYBOARD});
+            EXPECT_EQ(key.time, 0u);
+            EXPECT_EQ(key.dwExtraInfo, 0u);
+            char text[16];
+            std::snprintf(text, sizeof text, "%s%c%02X:%02X%s", i ? " " : "",
+                          key.dwFlags & KEYEVENTF_KEYUP ? 'u' : 'd', key.wVk, key.wScan,
+                          key.dwFlags & KEYEVENTF_EXTENDEDKEY ? "e" : "");
+            events += text;
+        }
+        EXPECT_EQ(events, c.events);
+    }
 }
 
 TEST_F(Controller, RetrieveWithoutAutoUploadTypesNothingAndSendsNoDone) {

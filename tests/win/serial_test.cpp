@@ -165,6 +165,33 @@ TEST_F(SerialPort, AMissingOrUnnamedPortDoesNotOpen) {
     EXPECT_EQ(OpenDevicePort(""), INVALID_HANDLE_VALUE) << "an empty port name never opens";
 }
 
+// Numbered COM names go through the device namespace, where ports 10 and above
+// are reachable; every other name is opened exactly as read.
+TEST(PortPathFor, PrefixesOnlyComWithOneToThreeDigits) {
+    const struct {
+        const char* name;
+        const char* opened;
+    } cases[] = {
+        {"COM1", "\\\\.\\COM1"},
+        {"COM12", "\\\\.\\COM12"},
+        {"com256", "\\\\.\\com256"},
+        {"Com999", "\\\\.\\Com999"},
+        {"COM", "COM"},
+        {"COM1000", "COM1000"},
+        {"COM1 ", "COM1 "},
+        {"COMx", "COMx"},
+        {"CON1", "CON1"},
+        {"\\\\.\\COM3", "\\\\.\\COM3"},
+        {"IRCOMM2", "IRCOMM2"},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        PortPath path;
+        path.fill('#');
+        EXPECT_STREQ(PortPathFor(c.name, path), c.opened) << c.name;
+    }
+}
+
 TEST_F(SerialPort, DetectsBothIdentitiesButNotAnotherCase) {
     constexpr auto Found = HelloOutcome::DeviceFound;
     constexpr auto Nobody = HelloOutcome::NoDevice;
@@ -320,6 +347,8 @@ TEST_F(SerialPort, AVanishedPortIsAPortFailureWithItsErrorCode) {
     EXPECT_FALSE(written.ok);
     EXPECT_NE(written.error, 0u);
     EXPECT_NE(written.error, 0xdeadbeefu) << "the error comes from the failing call itself";
+    EXPECT_EQ(DetectDevice(*port_), HelloOutcome::PortFailed)
+        << "a hello on the dead handle is a failed port, not a silent device";
 
     // The port opens afresh on the new pty, as the next poll would do.
     HANDLE again = OpenDevicePort(QuillsimPortName().c_str());

@@ -1,6 +1,9 @@
 #include "harness/scene.h"
 
+#include <cctype>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <filesystem>
 
 #include "harness/wait_until.h"
@@ -20,17 +23,33 @@ Scene::Scene(TestBedEnv env, std::string workDir)
 
 Scene::~Scene() { StopAll(); }
 
-bool Scene::StartDevice(uint32_t baud, std::string* error) {
-    quillsim::Options options;
-    options.baud = baud;
-    options.linkPath = env_.DosDevices() + "/" + PortLink;
-    device_ = std::make_unique<quillsim::Simulator>(options);
-    if (!device_->Start(error)) return false;
-    if (!probe_.RegSetString(PortKey, "PortName", PortName)) {
+bool Scene::StartDevice(uint32_t baud, std::string* error, const std::string& portName) {
+    portName_ = portName;
+    baud_ = baud;
+    if (!PlugDevice(error)) return false;
+    if (!probe_.RegSetString(PortKey, "PortName", portName_)) {
         if (error) *error = "could not set PortName in the registry";
         return false;
     }
     return true;
+}
+
+void Scene::UnplugDevice() {
+    if (!device_) return;
+    device_->SaveTranscript(workDir_ + "/transcript-unplugged-" + std::to_string(++unplugs_) + ".txt");
+    device_->Stop();
+    device_.reset();
+}
+
+bool Scene::PlugDevice(std::string* error) {
+    quillsim::Options options;
+    options.baud = baud_;
+    // Wine's prefix names its ports in lower case: COM12 is dosdevices/com12.
+    std::string link = portName_;
+    for (char& c : link) c = char(std::tolower(static_cast<unsigned char>(c)));
+    options.linkPath = env_.DosDevices() + "/" + link;
+    device_ = std::make_unique<quillsim::Simulator>(options);
+    return device_->Start(error);
 }
 
 std::string Scene::Control(const std::string& line) { return device_ ? device_->Control(line) : "err no device"; }
@@ -100,7 +119,40 @@ bool Scene::WaitForNotepadFocus(std::chrono::milliseconds bound) {
     });
 }
 
+bool Scene::StartKeyWitness(std::chrono::milliseconds bound, std::string* error) {
+    keyWitnessOut_ = workDir_ + "/key-witness.out";
+    if (!keyWitness_.Start({env_.ProbeExe(), "key-witness"}, keyWitnessOut_, error)) return false;
+    bool foreground = WaitUntil(bound, [&] {
+        auto fg = probe_.Foreground();
+        if (fg && fg->Text("class") == KeyWitnessClass) return true;
+        if (probe_.Window(KeyWitnessClass)) probe_.Activate(KeyWitnessClass);
+        return false;
+    });
+    // Without a window manager nobody hands the X focus to a new window, and
+    // keys from xdotool go to the window that has it.
+    if (!foreground || std::system("xdotool search --name '^Key witness$' windowfocus --sync >/dev/null 2>&1") != 0) {
+        if (error) *error = "the key witness never got the focus";
+        return false;
+    }
+    return true;
+}
+
+std::vector<ProbeRecord> Scene::KeyWitnessRecords() {
+    std::ifstream in(keyWitnessOut_);
+    std::stringstream text;
+    text << in.rdbuf();
+    return ParseProbeOutput(text.str());
+}
+
+bool Scene::PressKey(const std::string& keyName, bool down) {
+    if (down) heldKeys_.insert(keyName);
+    else heldKeys_.erase(keyName);
+    std::string command = std::string("xdotool ") + (down ? "keydown " : "keyup ") + keyName + " >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
+
 void Scene::StopAll() {
+    while (!heldKeys_.empty()) PressKey(*heldKeys_.begin(), false);
     if (program_.Running()) {
         probe_.Close(ProgramClass);
         if (!program_.WaitExit(int(std::chrono::milliseconds(PoliteCloseBound).count()))) program_.Kill();
@@ -109,6 +161,10 @@ void Scene::StopAll() {
     // process we started would leave notepad itself behind.
     if (auto w = probe_.Window(NotepadClass)) probe_.Run({"terminate", "--pid", w->Text("pid")});
     notepad_.Kill();
+    if (keyWitness_.Running()) {
+        probe_.Close(KeyWitnessClass);
+        if (!keyWitness_.WaitExit(int(std::chrono::milliseconds(PoliteCloseBound).count()))) keyWitness_.Kill();
+    }
     if (device_) {
         device_->Stop();
         device_.reset();

@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "harness/probe_client.h"
 #include "harness/testbed_env.h"
@@ -17,6 +18,7 @@ namespace e2e {
 
 inline constexpr const char* ProgramClass = "OrvexDlgClass";
 inline constexpr const char* NotepadClass = "Notepad";
+inline constexpr const char* KeyWitnessClass = "GlimmerlyKeyWitness";  // the probe's key-witness window
 inline constexpr const char* PortName = "COM7";
 inline constexpr const char* PortLink = "com7";  // Wine's name for COM7 in dosdevices
 inline constexpr const char* PortKey = "HKLM\\Enum\\Infrared\\COM\\ROOT&INFRARED&0000";
@@ -49,8 +51,14 @@ public:
     Scene(const Scene&) = delete;
     Scene& operator=(const Scene&) = delete;
 
-    // The keyboard on a pty that Wine sees as COM7, and COM7 in the registry.
-    bool StartDevice(uint32_t baud, std::string* error);
+    // The keyboard on a pty that Wine sees as COM7 (or portName), and that
+    // port's name in the registry.
+    bool StartDevice(uint32_t baud, std::string* error, const std::string& portName = PortName);
+    // Pulls the adapter out: the keyboard's pty closes and its link goes, so an
+    // open handle fails and the port cannot be opened. Its transcript is saved.
+    void UnplugDevice();
+    // Plugs it back in: a fresh keyboard on a new pty at the same link.
+    bool PlugDevice(std::string* error);
     quillsim::Simulator& Device() { return *device_; }
     bool HasDevice() const { return device_ != nullptr; }
     // One control line to the keyboard; the reply ("ok ..." / "err ...").
@@ -73,6 +81,14 @@ public:
     bool WaitForNotepadFocus(std::chrono::milliseconds bound);
     std::optional<std::string> NotepadText() { return probe_.EditText(NotepadClass); }
 
+    // The probe's key witness, which records the key messages it receives with
+    // the modifier state at each; it becomes the foreground window and has the
+    // X keyboard focus, so that keys held with xdotool reach it.
+    bool StartKeyWitness(std::chrono::milliseconds bound, std::string* error);
+    std::vector<ProbeRecord> KeyWitnessRecords();
+    // xdotool keydown/keyup of an X key name (Shift_L, Alt_L) on the test display.
+    bool PressKey(const std::string& keyName, bool down);
+
     ProbeClient& Probe() { return probe_; }
     const std::string& WorkDir() const { return workDir_; }
     const TestBedEnv& Env() const { return env_; }
@@ -87,7 +103,13 @@ private:
     std::unique_ptr<quillsim::Simulator> device_;
     WineProcess program_;
     WineProcess notepad_;
+    WineProcess keyWitness_;
+    std::string keyWitnessOut_;
+    std::set<std::string> heldKeys_;  // let go by StopAll, so a failed test leaves no key down
+    std::string portName_ = PortName;
+    uint32_t baud_ = 0;
     int programStarts_ = 0;
+    int unplugs_ = 0;
 };
 
 }  // namespace e2e

@@ -35,6 +35,12 @@
 //   resources --pid N                   GDI/USER objects and handle count
 //   terminate --pid N                   ends a process (for notepad, which asks
 //                                       before closing a changed page)
+//   key-witness                         a window of class GlimmerlyKeyWitness that
+//                                       stays up (until WM_CLOSE) and prints each
+//                                       key message it receives with the state of
+//                                       Ctrl, Shift, Alt and Win at that message;
+//                                       on Ctrl+V it pastes the clipboard's text
+//                                       into its own record ("paste ... text=")
 // Exit code: 0 done, 1 nothing matched or the call failed or timed out, 2 usage.
 #include <windows.h>
 
@@ -551,6 +557,77 @@ int CmdTerminate(const Args& a) {
     return ok ? ExitDone : ExitFailed;
 }
 
+// The key witness: which keys a paste really delivers, and the modifier state
+// the receiving window sees with each, which an application's own shortcut
+// handling would judge. Notepad cannot tell us: it pastes on Ctrl+Shift+V too.
+constexpr const char* KeyWitnessClass = "GlimmerlyKeyWitness";
+constexpr int KeyWitnessSize = 300;
+
+bool KeyIsDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x8000) != 0; }
+
+std::string ModifierState() {
+    char text[64];
+    std::snprintf(text, sizeof text, "ctrl=%d shift=%d alt=%d win=%d", KeyIsDown(VK_CONTROL) ? 1 : 0,
+                  KeyIsDown(VK_SHIFT) ? 1 : 0, KeyIsDown(VK_MENU) ? 1 : 0,
+                  KeyIsDown(VK_LWIN) || KeyIsDown(VK_RWIN) ? 1 : 0);
+    return text;
+}
+
+std::string ClipboardTextOrEmpty() {
+    std::string text;
+    if (!OpenClipboardPatiently(DefaultClipboardTries)) return text;
+    HANDLE h = GetClipboardData(CF_TEXT);
+    const char* p = h ? static_cast<const char*>(GlobalLock(h)) : nullptr;
+    if (p) {
+        text.assign(p, strnlen(p, GlobalSize(h)));
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+    return text;
+}
+
+LRESULT CALLBACK KeyWitnessProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    const char* kind = msg == WM_KEYDOWN      ? "down"
+                       : msg == WM_KEYUP      ? "up"
+                       : msg == WM_SYSKEYDOWN ? "sysdown"
+                       : msg == WM_SYSKEYUP   ? "sysup"
+                                              : nullptr;
+    if (kind) {
+        const std::string state = ModifierState();
+        std::printf("key msg=%s vk=%u %s\n", kind, static_cast<unsigned>(wp), state.c_str());
+        bool down = msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN;
+        if (down && wp == 'V' && KeyIsDown(VK_CONTROL)) {
+            std::printf("paste %s text=%s\n", state.c_str(), Quote(ClipboardTextOrEmpty()).c_str());
+        }
+        std::fflush(stdout);
+        return 0;  // no menu bar for a lone Alt: the record is the point
+    }
+    if (msg == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcA(w, msg, wp, lp);
+}
+
+int CmdKeyWitness(const Args&) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = KeyWitnessProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = KeyWitnessClass;
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    if (!RegisterClassA(&wc)) return ExitFailed;
+    HWND w = CreateWindowA(KeyWitnessClass, "Key witness", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, KeyWitnessSize,
+                           KeyWitnessSize, nullptr, nullptr, wc.hInstance, nullptr);
+    if (!w) return ExitFailed;
+    SetForegroundWindow(w);
+    SetFocus(w);
+    std::printf("ready hwnd=%s\n", HandleText(w).c_str());
+    std::fflush(stdout);
+    MSG m;
+    while (GetMessageA(&m, nullptr, 0, 0) > 0) {
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+    }
+    return ExitDone;
+}
+
 struct Command {
     const char* name;
     int (*run)(const Args&);
@@ -574,6 +651,7 @@ const Command Commands[] = {
     {"reg-delete", CmdRegDelete},
     {"resources", CmdResources},
     {"terminate", CmdTerminate},
+    {"key-witness", CmdKeyWitness},
 };
 
 }  // namespace
