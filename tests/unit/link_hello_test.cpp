@@ -10,7 +10,6 @@ using namespace scripted;
 
 namespace {
 
-
 struct IdentityCase {
     const char* what;
     std::vector<uint8_t> reply;
