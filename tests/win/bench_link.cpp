@@ -162,12 +162,18 @@ std::string ResultName(ResultCode code) {
     return "unknown";
 }
 
+// Each operation starts on a line that has just begun to dribble, with nothing
+// left over from the one before (whose unanswered reply would still trickle in).
+bool StartDribbling(SerialBytePort& port, uint32_t gapMs, const std::string& text) {
+    if (!QuillsimOk("dribble 0") || !QuillsimSetFile(1, text)) return false;
+    DrainInput(port);
+    return QuillsimOk("dribble " + std::to_string(gapMs));
+}
+
 bool Dribble(HANDLE handle, uint32_t gapMs, std::vector<DribbleRow>& rows) {
     const std::string text = SampleText(DribbleTextBytes);
-    if (!QuillsimReset() || !QuillsimOk("pace 9600") || !QuillsimSetFile(1, text) ||
-        !QuillsimOk("dribble " + std::to_string(gapMs)))
-        return false;
     SerialBytePort port(handle);
+    if (!QuillsimReset() || !QuillsimOk("pace 9600") || !StartDribbling(port, gapMs, text)) return false;
     NoProgress progress;
     std::vector<uint8_t> block(RetrieveBlockSize, 0);
     uint32_t length = 0;
@@ -176,6 +182,7 @@ bool Dribble(HANDLE handle, uint32_t gapMs, std::vector<DribbleRow>& rows) {
     ResultCode drained = DrainInput(port);
     rows.push_back({gapMs, "drain", Now() - start, ResultName(drained)});
 
+    if (!StartDribbling(port, gapMs, text)) return false;
     start = Now();
     HelloOutcome hello = DetectDevice(port);
     const char* helloName = hello == HelloOutcome::DeviceFound ? "DeviceFound"
@@ -183,12 +190,12 @@ bool Dribble(HANDLE handle, uint32_t gapMs, std::vector<DribbleRow>& rows) {
                                                                : "PortFailed";
     rows.push_back({gapMs, "hello", Now() - start, helloName});
 
-    DrainInput(port);
+    if (!StartDribbling(port, gapMs, text)) return false;
     start = Now();
     ResultCode retrieved = RetrieveFile(port, &progress, block.data(), RetrieveBlockSize, &length);
     rows.push_back({gapMs, "retrieve", Now() - start, ResultName(retrieved)});
 
-    DrainInput(port);
+    if (!StartDribbling(port, gapMs, text)) return false;
     start = Now();
     ResultCode sent = SendText(port, progress, reinterpret_cast<const uint8_t*>(text.data()),
                                DribbleTextBytes, false, SendLimitForFile(0));
