@@ -27,6 +27,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <initializer_list>
 #include <string>
 #include <thread>
 #include <vector>
@@ -358,13 +359,17 @@ struct Soak {
     bool programAlive = true;
 };
 
-std::vector<LinkRow> LinkRows(const std::string& path) {
+// Rows of bench_link's table whose first cell starts with one of `kinds`.
+std::vector<LinkRow> LinkRows(const std::string& path,
+                              std::initializer_list<const char*> kinds = {"| retrieve", "| send"}) {
     std::vector<LinkRow> rows;
     std::istringstream in(ReadWhole(path));
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.rfind("| retrieve", 0) == 0 || line.rfind("| send", 0) == 0) rows.push_back({line});
+        for (const char* kind : kinds) {
+            if (line.rfind(kind, 0) == 0) rows.push_back({line});
+        }
     }
     return rows;
 }
@@ -444,6 +449,7 @@ struct ReplugRow {
 
 struct Report {
     std::vector<LinkRow> link;
+    std::vector<LinkRow> dribble;  // each wait on a dribbling device, and how it ended
     std::vector<EndToEndRow> endToEnd;
     std::vector<RestRow> rest;
     long peakKb = -1;
@@ -465,6 +471,11 @@ std::string Markdown(const Report& r, const Options& o) {
        << "|---|---:|---:|---:|---:|---:|---:|---|\n";
     for (const auto& row : r.link) md << row.cells << "\n";
     if (r.link.empty()) md << "| (bench_link gave no rows) | | | | | | | |\n";
+
+    md << "\n## A dribbling device (a byte every 250 or 600 ms): each wait ends in its time\n\n"
+       << "Limits: drain 1.5 s, hello reads 1.5 s, a retrieve block 4 s from its request.\n\n"
+       << "| ms between bytes | operation (120-byte file) | seconds | outcome |\n|---|---|---:|---|\n";
+    for (const auto& row : r.dribble) md << row.cells << "\n";
 
     md << "\n## End to end: first identity reply to the text complete in notepad\n\n"
        << "| file bytes | run | text in notepad (bytes) | seconds | minimum (s) | ratio | over minimum (s) | "
@@ -554,6 +565,13 @@ std::string Json(const Report& r) {
         j << (i ? "," : "") << "\n    {\"transfer\": " << JsonString(c[0]) << ", \"bytes\": " << c[1]
           << ", \"seconds\": " << c[2] << ", \"minimum_seconds\": " << c[4] << ", \"ratio\": " << c[5]
           << ", \"cycles\": " << JsonString(c[6]) << ", \"intact\": " << (c[7] == "yes" ? "true" : "false") << "}";
+    }
+    j << "\n  ],\n  \"dribble\": [";
+    for (size_t i = 0; i < r.dribble.size(); ++i) {
+        auto c = SplitCells(r.dribble[i].cells);
+        if (c.size() < 4) continue;
+        j << (i ? "," : "") << "\n    {\"gap\": " << JsonString(c[0]) << ", \"operation\": " << JsonString(c[1])
+          << ", \"seconds\": " << c[2] << ", \"outcome\": " << JsonString(c[3]) << "}";
     }
     j << "\n  ],\n  \"end_to_end\": [";
     for (size_t i = 0; i < r.endToEnd.size(); ++i) {
@@ -743,6 +761,7 @@ int Run(const Options& o) {
     std::filesystem::create_directories(o.outDir);
     Report r;
     r.link = LinkRows(o.linkOutput);
+    r.dribble = LinkRows(o.linkOutput, {"| dribble"});
     r.exes.push_back(MeasureExe("64-bit", o.exe64, o.outDir));
     r.exes.push_back(MeasureExe("32-bit", o.exe32, o.outDir));
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "link/exchange.h"
+#include "link/hello.h"
 #include "link/protocol.h"
 #include "link/retrieve.h"
 #include "link/send_text.h"
@@ -136,6 +137,72 @@ bool Send(HANDLE handle, uint32_t size, Row& row) {
     return true;
 }
 
+// A device that dribbles, a byte every `gapMs`: how long each wait on it lasts
+// and how it ends. Each operation must end within its limit however the bytes come.
+constexpr uint32_t DribbleGaps[] = {250, 600};
+constexpr uint32_t DribbleTextBytes = 120;
+
+struct DribbleRow {
+    uint32_t gapMs;
+    const char* what;
+    double seconds;
+    std::string outcome;
+};
+
+std::string ResultName(ResultCode code) {
+    switch (code) {
+    case ResultOk: return "ResultOk";
+    case ResultPortFailure: return "ResultPortFailure";
+    case ResultBadLength: return "ResultBadLength";
+    case ResultBadStatus: return "ResultBadStatus";
+    case ResultBadFile: return "ResultBadFile";
+    case ResultNoData: return "ResultNoData";
+    case ResultFileFull: return "ResultFileFull";
+    }
+    return "unknown";
+}
+
+// Each operation starts on a line that has just begun to dribble, with nothing
+// left over from the one before (whose unanswered reply would still trickle in).
+bool StartDribbling(SerialBytePort& port, uint32_t gapMs, const std::string& text) {
+    if (!QuillsimOk("dribble 0") || !QuillsimSetFile(1, text)) return false;
+    DrainInput(port);
+    return QuillsimOk("dribble " + std::to_string(gapMs));
+}
+
+bool Dribble(HANDLE handle, uint32_t gapMs, std::vector<DribbleRow>& rows) {
+    const std::string text = SampleText(DribbleTextBytes);
+    SerialBytePort port(handle);
+    if (!QuillsimReset() || !QuillsimOk("pace 9600") || !StartDribbling(port, gapMs, text)) return false;
+    NoProgress progress;
+    std::vector<uint8_t> block(RetrieveBlockSize, 0);
+    uint32_t length = 0;
+
+    double start = Now();
+    ResultCode drained = DrainInput(port);
+    rows.push_back({gapMs, "drain", Now() - start, ResultName(drained)});
+
+    if (!StartDribbling(port, gapMs, text)) return false;
+    start = Now();
+    HelloOutcome hello = DetectDevice(port);
+    const char* helloName = hello == HelloOutcome::DeviceFound ? "DeviceFound"
+                            : hello == HelloOutcome::NoDevice  ? "NoDevice"
+                                                               : "PortFailed";
+    rows.push_back({gapMs, "hello", Now() - start, helloName});
+
+    if (!StartDribbling(port, gapMs, text)) return false;
+    start = Now();
+    ResultCode retrieved = RetrieveFile(port, &progress, block.data(), RetrieveBlockSize, &length);
+    rows.push_back({gapMs, "retrieve", Now() - start, ResultName(retrieved)});
+
+    if (!StartDribbling(port, gapMs, text)) return false;
+    start = Now();
+    ResultCode sent = SendText(port, progress, reinterpret_cast<const uint8_t*>(text.data()),
+                               DribbleTextBytes, false, SendLimitForFile(0));
+    rows.push_back({gapMs, "send", Now() - start, ResultName(sent)});
+    return QuillsimOk("dribble 0");
+}
+
 }  // namespace
 
 // With a byte count as argument only that size is measured (both directions).
@@ -163,6 +230,10 @@ int main(int argc, char** argv) {
         ok = ok && Send(handle, size, row);
         rows.push_back(row);
     }
+    std::vector<DribbleRow> dribbles;
+    if (argc <= 1) {
+        for (uint32_t gap : DribbleGaps) ok = ok && Dribble(handle, gap, dribbles);
+    }
     CloseHandle(handle);
     if (!ok) {
         std::printf("bench_link: quillsim did not take a command\n");
@@ -177,6 +248,12 @@ int main(int argc, char** argv) {
                     r.bytes / r.seconds, r.minimum, r.seconds / r.minimum, r.cycles, r.fewestCycles,
                     r.intact ? "yes" : "NO");
         allIntact = allIntact && r.intact;
+    }
+    if (!dribbles.empty()) {
+        std::printf("\n| dribbling device: ms between bytes | operation (120-byte file) | seconds | outcome |\n");
+        std::printf("|---:|---|---:|---|\n");
+        for (const DribbleRow& d : dribbles)
+            std::printf("| dribble %u | %s | %.3f | %s |\n", d.gapMs, d.what, d.seconds, d.outcome.c_str());
     }
     return allIntact ? 0 : 1;
 }

@@ -101,6 +101,7 @@ std::optional<std::string> Simulator::DispatchDevice(const std::vector<std::stri
         split_ = chatter_ = false;
         dribble_ = Clock::duration::zero();
         outbound_.clear();
+        lastOutDue_ = Clock::time_point{};  // nothing queued: the next reply goes out at once
         ClearTranscript();
         return Ok;
     }
@@ -163,6 +164,7 @@ std::optional<std::string> Simulator::DispatchFault(const std::vector<std::strin
         model_.Normal();
         split_ = chatter_ = false;
         dribble_ = Clock::duration::zero();
+        RetimeOutput(Clock::now());
         return Ok;
     }
     if (op == "badstatus" && ParseCounted(w, s.badStatus)) return Ok;
@@ -190,7 +192,7 @@ std::optional<std::string> Simulator::DispatchFault(const std::vector<std::strin
     }
     if (op == "chatter" && n == 2 && Switch(w[1], on)) return chatter_ = on, Ok;
     if (op == "dribble" && n == 2 && Number(w[1], value, MaxDribbleMs))
-        return dribble_ = std::chrono::milliseconds(value), Ok;
+        return dribble_ = std::chrono::milliseconds(value), RetimeOutput(Clock::now()), Ok;
     if (op == "overstate" && n == 2 && Number(w[1], value, MaxWord)) return s.overstate = value, Ok;
     if (op == "report-file" && n == 2 && w[1] == "off") return s.reportFile.reset(), Ok;
     if (op == "report-file" && n == 2 && Number(w[1], value, MaxByte)) return s.reportFile = uint8_t(value), Ok;

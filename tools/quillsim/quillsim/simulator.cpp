@@ -178,6 +178,16 @@ void Simulator::Dribble(Clock::time_point now) {
     EnqueueBytes(&noise, 1, base);
 }
 
+// The pace changed: what is still queued goes out from now at the new pace, so
+// that switching a dribble off does not leave its bytes trickling for seconds.
+void Simulator::RetimeOutput(Clock::time_point now) {
+    std::deque<OutByte> pending;
+    pending.swap(outbound_);
+    lastOutDue_ = now;
+    Clock::time_point base = now;
+    for (const OutByte& out : pending) EnqueueBytes(&out.byte, 1, base);
+}
+
 void Simulator::Enqueue(const Reply& reply, Clock::time_point at) {
     Clock::time_point base = std::max(at, lastOutDue_);
     size_t size = reply.bytes.size();

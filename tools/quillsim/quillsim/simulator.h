@@ -69,6 +69,7 @@ private:
     void WriteDue(Clock::time_point now);
     void TimeAbsence(Clock::time_point now);
     void Dribble(Clock::time_point now);
+    void RetimeOutput(Clock::time_point now);
     Clock::time_point NextEvent(Clock::time_point now) const;
     void Record(bool fromPc, const uint8_t* bytes, size_t count, Clock::time_point at);
     void ClearTranscript();
