@@ -112,3 +112,24 @@ function(glimmerly_layer name)
   endif()
   glimmerly_fence(TARGET glimmerly_${name} NAME ${name} DIR ${L_DIR} USES ${L_USES} SEES ${L_SEES})
 endfunction()
+
+# glimmerly_forbid(LAYER header ...)
+# A test that compiles `#include "<header>"` with the include paths the layer's
+# library really has and passes only when the compiler cannot find it, so a
+# path added later that lets the layer reach above itself fails the tests.
+function(glimmerly_forbid layer)
+  if(MSVC OR NOT GLIMMERLY_TESTS)
+    return()
+  endif()
+  foreach(header IN LISTS ARGN)
+    string(MAKE_C_IDENTIFIER "${layer}_${header}" id)
+    set(source ${GLIMMERLY_LAYERS_ROOT}/forbidden/${id}.cpp)
+    file(CONFIGURE OUTPUT ${source} CONTENT "#include \"${header}\"\n" @ONLY)
+    add_test(NAME layer_${id}
+             COMMAND ${CMAKE_CXX_COMPILER} -fsyntax-only
+                     "-I$<JOIN:$<TARGET_PROPERTY:glimmerly_${layer},INCLUDE_DIRECTORIES>,;-I>"
+                     ${source}
+             COMMAND_EXPAND_LISTS)
+    set_tests_properties(layer_${id} PROPERTIES PASS_REGULAR_EXPRESSION "${header}: No such file")
+  endforeach()
+endfunction()

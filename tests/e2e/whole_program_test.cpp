@@ -277,6 +277,25 @@ TEST_F(WholeProgram, RetrievesPastesPollsLosesTheKeyboardAndFindsItAgain) {
     EXPECT_TRUE(WaitForView(ConnectedTitle, FoundText, e2e::PictureWavesLinkedId));
 }
 
+// Under a system code page other than 1252 (a Russian locale here) the text
+// must still reach notepad as code page 1252 characters: the program names
+// the text's locale on the clipboard. Without that Wine would take the
+// program's own locale and notepad would show Cyrillic letters.
+TEST_F(WholeProgram, PastesCodePage1252TextUnderAnotherSystemCodePage) {
+    const std::vector<std::string> russian = {"LC_ALL=ru_RU.UTF-8", "LANG=ru_RU.UTF-8"};
+    const unsigned codePage = scene_->Probe().CodePage(russian);
+    ASSERT_NE(codePage, 0u) << "the probe could not tell the code page";
+    ASSERT_NE(codePage, 1252u) << "the locale gives code page 1252 here, so the run would prove nothing";
+    ASSERT_TRUE(scene_->ControlOk("file 1 " + DeviceHex(SecondVisitText)));
+    ASSERT_TRUE(scene_->ControlOk("current 1"));
+    scene_->Program().SetEnvironment(russian);
+    StartProgramSearching();
+    StartNotepadWithFocus();
+    ASSERT_TRUE(scene_->ControlOk("present 1"));
+    EXPECT_TRUE(WaitForNotepad(e2e::PcTextOf(SecondVisitText)))
+        << "under code page " << codePage << " notepad holds:\n" << NotepadUtf8();
+}
+
 // A retrieve that fails while another program has the focus passes silently:
 // nothing is typed, the clipboard is emptied, the keyboard still hears the
 // end-of-transfer command, and polling goes on.

@@ -112,12 +112,13 @@ std::vector<ProbeRecord> ParseProbeOutput(const std::string& text) {
 
 ProbeClient::ProbeClient(TestBedEnv env, std::string workDir) : env_(std::move(env)), workDir_(std::move(workDir)) {}
 
-ProbeOutput ProbeClient::Run(const std::vector<std::string>& args) {
+ProbeOutput ProbeClient::Run(const std::vector<std::string>& args, const std::vector<std::string>& environment) {
     ProbeOutput out;
     std::string file = workDir_ + "/probe-" + std::to_string(runs_++ % 4) + ".out";
     std::vector<std::string> command = {env_.ProbeExe()};
     command.insert(command.end(), args.begin(), args.end());
     WineProcess probe;
+    probe.SetEnvironment(environment);
     if (!probe.Start(command, file, nullptr)) return out;
     auto rc = probe.WaitExit(ProbeRunBoundMs);
     if (!rc) {
@@ -127,6 +128,11 @@ ProbeOutput ProbeClient::Run(const std::vector<std::string>& args) {
     out.exitCode = *rc;
     out.records = ParseProbeOutput(ReadFile(file));
     return out;
+}
+
+unsigned ProbeClient::CodePage(const std::vector<std::string>& environment) {
+    auto found = Run({"code-page"}, environment).OfKind("codepage");
+    return found.empty() ? 0 : static_cast<unsigned>(found.front().Number("acp", 0));
 }
 
 std::optional<ProbeRecord> ProbeClient::Window(const std::string& className) {

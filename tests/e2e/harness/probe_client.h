@@ -39,7 +39,10 @@ class ProbeClient {
 public:
     ProbeClient(TestBedEnv env, std::string workDir);
 
-    ProbeOutput Run(const std::vector<std::string>& args);
+    // `environment` ("NAME=value") is set for this run over the host's own.
+    ProbeOutput Run(const std::vector<std::string>& args, const std::vector<std::string>& environment = {});
+    // The ANSI code page a program gets under `environment`; 0 if unknown.
+    unsigned CodePage(const std::vector<std::string>& environment);
 
     // The first top-level window of the class, if any.
     std::optional<ProbeRecord> Window(const std::string& className);

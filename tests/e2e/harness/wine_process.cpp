@@ -20,6 +20,22 @@ constexpr auto ExitPoll = std::chrono::milliseconds(20);
 constexpr int SignalExitBase = 128;  // as a shell reports a process ended by a signal
 }  // namespace
 
+namespace {
+// The host's environment with `overrides` in place of the variables they name.
+std::vector<std::string> EnvironmentWith(const std::vector<std::string>& overrides) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        bool replaced = false;
+        for (const auto& o : overrides) replaced = replaced || o.rfind(name, 0) == 0;
+        if (!replaced) env.push_back(entry);
+    }
+    env.insert(env.end(), overrides.begin(), overrides.end());
+    return env;
+}
+}  // namespace
+
 WineProcess::~WineProcess() { Kill(); }
 
 bool WineProcess::Start(const std::vector<std::string>& programAndArgs, const std::string& outputFile,
@@ -42,8 +58,13 @@ bool WineProcess::Start(const std::vector<std::string>& programAndArgs, const st
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
     posix_spawnattr_setpgroup(&attr, 0);
 
+    std::vector<std::string> env = EnvironmentWith(overrides_);
+    std::vector<char*> cenv;
+    for (auto& e : env) cenv.push_back(e.data());
+    cenv.push_back(nullptr);
+
     exitCode_.reset();
-    int rc = posix_spawnp(&pid_, "wine", &actions, &attr, cargv.data(), environ);
+    int rc = posix_spawnp(&pid_, "wine", &actions, &attr, cargv.data(), cenv.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     if (rc != 0) {

@@ -17,6 +17,8 @@ public:
     WineProcess(const WineProcess&) = delete;
     WineProcess& operator=(const WineProcess&) = delete;
 
+    // Variables ("NAME=value") set for the next Start over the host's own.
+    void SetEnvironment(std::vector<std::string> overrides) { overrides_ = std::move(overrides); }
     // Runs `wine program args...`; output and errors go to outputFile.
     bool Start(const std::vector<std::string>& programAndArgs, const std::string& outputFile, std::string* error);
     bool Running();
@@ -31,6 +33,7 @@ private:
     void Reap(int status);
     pid_t pid_ = -1;
     std::optional<int> exitCode_;
+    std::vector<std::string> overrides_;
 };
 
 }  // namespace e2e

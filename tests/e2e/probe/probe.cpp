@@ -438,6 +438,13 @@ int CmdForeground(const Args&) {
     return ExitDone;
 }
 
+// The ANSI code page of this process: what the program gets when it runs
+// under the same environment.
+int CmdCodePage(const Args&) {
+    std::printf("codepage acp=%u\n", GetACP());
+    return ExitDone;
+}
+
 int CmdClose(const Args& a) {
     HWND w = FirstWindow(a.sel);
     if (!w) return ExitFailed;
@@ -643,6 +650,7 @@ const Command Commands[] = {
     {"edit-copy", CmdEditCopy},
     {"foreground", CmdForeground},
     {"close", CmdClose},
+    {"code-page", CmdCodePage},
     {"move", CmdMove},
     {"activate", CmdActivate},
     {"reg-get", CmdRegGet},
