@@ -10,6 +10,8 @@ namespace {
 constexpr const char* SerialCommKey = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 constexpr DWORD LongestValueName = 256;
 constexpr const char* NameSeparator = ", ";
+// Values read at most, named or not: a key full of junk cannot hold us up.
+constexpr DWORD MostValuesRead = 1024;
 
 bool Listed(const SerialPortList& list, const char* name) {
     for (uint32_t i = 0; i < list.count; ++i) {
@@ -42,18 +44,18 @@ void ListSerialPorts(SerialPortList& list) {
     list.count = 0;
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SerialCommKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-    for (DWORD index = 0; list.count < MostListedPorts; ++index) {
+    for (DWORD index = 0; index < MostValuesRead && list.count < MostListedPorts; ++index) {
         char valueName[LongestValueName];
         DWORD nameSize = sizeof valueName;
         uint8_t data[PortNameSize] = {};
         DWORD type = 0;
         DWORD dataSize = sizeof data;
         const LONG status = RegEnumValueA(key, index, valueName, &nameSize, nullptr, &type, data, &dataSize);
-        if (status == ERROR_NO_MORE_ITEMS) break;
-        // A value too long for a port name is passed over, not the end of the list.
-        if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA) continue;
+        // A value too long for a port name is passed over; any other failure ends the list.
+        if (status == ERROR_MORE_DATA) continue;
+        if (status != ERROR_SUCCESS) break;
         char name[PortNameSize];
-        if (status != ERROR_SUCCESS || !UsablePortName(PortNameType::TextOnly, type, data, dataSize, name)) continue;
+        if (!UsablePortName(PortNameType::TextOnly, type, data, dataSize, name)) continue;
         if (Listed(list, name)) continue;
         lstrcpynA(list.names[list.count++], name, PortNameSize);
     }
