@@ -145,7 +145,7 @@ constexpr char SerialCommKey[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 // Windows' list of the machine's serial ports, exactly these (Wine adds the
 // host's own, which must not reach a test).
 void ListPortsInRegistry(std::initializer_list<const char*> names) {
-    // The key lives under a volatile one: it is emptied, never made anew.
+    // The key lives under a volatile one, so it can only be made anew as volatile.
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, SerialCommKey);
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SerialCommKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
@@ -188,6 +188,7 @@ std::string StoredPortName() {
 
 constexpr UINT IdSwitchWindow = 0x1000;
 constexpr UINT IdDriverPort = 0x2800;
+constexpr UINT IdFindKeyboard = 0x2810;
 constexpr UINT PortItem(int index) { return 0x2000 + 0x10 * index; }
 
 }  // namespace
@@ -260,4 +261,37 @@ TEST_F(Controller, SwitchingWindowsKeepsTheConnectionAndRetrievesNothingAgain) {
     EXPECT_EQ(StoredOption("FullWindow"), 0u) << "the window last chosen";
     MSG quit;
     EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "the switch does not end the loop";
+}
+
+TEST_F(Controller, FindTheKeyboardAsksThenTriesEachPortThatOpensAndKeepsTheOneThatAnswers) {
+    ListPortsInRegistry({"COM30", EmulatorPort(), "COM2"});
+    Open(IDD_COMPACT_WINDOW);
+    Connect();
+    {
+        BoxWatcher watcher;  // says OK to the question, then closes the outcome
+        SendMessageA(window_, WM_SYSCOMMAND, IdFindKeyboard, 0);
+        auto seen = watcher.Seen();
+        ASSERT_EQ(seen.size(), 2u);
+        EXPECT_NE(seen[0].text.find("COM2, COM7, COM30"), std::string::npos) << seen[0].text;
+        EXPECT_NE(seen[1].text.find("Quillatron found on COM7."), std::string::npos) << seen[1].text;
+    }
+    EXPECT_EQ(StoredPortName(), "COM7");
+    EXPECT_EQ(ConnectedFlag, 0u) << "its own port was given up for the search";
+    EXPECT_EQ(BusyFlag, 0u);
+    Tick();
+    EXPECT_EQ(ConnectedFlag, 1u) << "the next tick finds it on the chosen port";
+    TakePostedRetrieves();
+
+    SCOPED_TRACE("nobody answers");
+    Sim("present 0");
+    {
+        BoxWatcher watcher;
+        SendMessageA(window_, WM_SYSCOMMAND, IdFindKeyboard, 0);
+        auto seen = watcher.Seen();
+        ASSERT_EQ(seen.size(), 2u);
+        EXPECT_NE(seen[1].text.find("No Quillatron answered on COM7."), std::string::npos)
+            << "only the ports that opened were tried: " << seen[1].text;
+    }
+    EXPECT_EQ(StoredPortName(), "COM7") << "the choice stands";
+    ListPortsInRegistry({});
 }
