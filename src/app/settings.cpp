@@ -1,6 +1,5 @@
 #include "app/settings.h"
 
-#include <cstring>
 #include <span>
 
 // The registry is the program's only configuration. Every key is reached one
@@ -8,9 +7,11 @@
 // machine leaves the whole path behind for the next one.
 
 char PortName[PortNameSize];
+char DriverPortName[PortNameSize];
 uint32_t AutoUploadFlag;
 uint32_t AppendFlag;
 uint32_t DisclosedFlag;
+uint32_t FullWindowFlag;
 HKEY MachineSettingsKey;
 HKEY UserSettingsKey;
 
@@ -29,6 +30,12 @@ constexpr uint32_t ComPortSelHighest = 5;
 constexpr uint32_t AutoUploadDefault = 0;
 constexpr uint32_t AutoUploadHighest = 1;
 constexpr uint32_t OptionDefault = 0;
+constexpr uint32_t FullWindowHighest = 1;
+
+// A choice of port made this run that the user's key could not keep.
+enum class UnsavedPortChoice { None, Named, Automatic };
+UnsavedPortChoice UnsavedChoice = UnsavedPortChoice::None;
+char UnsavedPortName[PortNameSize];
 
 // Opens (creating where needed) one level below `parent`. Null on failure.
 HKEY OpenLevel(HKEY parent, const char* name) {
@@ -68,17 +75,34 @@ void WriteNumber(HKEY key, const char* name, uint32_t number) {
     RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
 }
 
-// The port name is used as a C string when the port is opened, so a name
-// whose bytes carry no terminator (it filled the buffer exactly, or was stored
-// as raw bytes) is no name at all rather than one that runs off its buffer.
-void LoadPortName(HKEY enumKey) {
-    char name[PortNameSize] = {};
-    DWORD size = sizeof name;
-    const LONG status =
-        RegQueryValueExA(enumKey, PortNameValue, nullptr, nullptr, reinterpret_cast<BYTE*>(name), &size);
-    if (status != ERROR_SUCCESS) return;
-    if (!std::memchr(name, 0, size)) return;
-    std::memcpy(PortName, name, sizeof name);
+// Reads a port name value into `name` by the rules of UsablePortName; the
+// read is into a buffer of the name's size, so a longer value fails there.
+bool ReadPortName(HKEY key, PortNameType rule, char (&name)[PortNameSize]) {
+    uint8_t data[PortNameSize] = {};
+    DWORD type = 0;
+    DWORD size = sizeof data;
+    const LONG status = RegQueryValueExA(key, PortNameValue, nullptr, &type, data, &size);
+    if (status != ERROR_SUCCESS) {
+        name[0] = '\0';
+        return false;
+    }
+    return UsablePortName(rule, type, data, size, name);
+}
+
+void LoadDriverPortName(HKEY enumKey) {
+    ReadPortName(enumKey, PortNameType::Any, DriverPortName);
+}
+
+bool ReadUserPortName(char (&name)[PortNameSize]) {
+    if (UnsavedChoice == UnsavedPortChoice::Named) {
+        lstrcpynA(name, UnsavedPortName, PortNameSize);
+        return true;
+    }
+    if (UnsavedChoice == UnsavedPortChoice::Automatic || !UserSettingsKey) {
+        name[0] = '\0';
+        return false;
+    }
+    return ReadPortName(UserSettingsKey, PortNameType::TextOnly, name);
 }
 
 // Nothing reads ProgPath back; it only records where the program was started
@@ -124,19 +148,27 @@ void LoadMachineSettings() {
     CheckComPortSel(MachineSettingsKey);
 }
 
+// Anything but a stored 0 or 1 means the compact window; nothing is repaired,
+// since the value is written whenever the user chooses a window.
+uint32_t LoadFullWindow(HKEY userKey) {
+    uint32_t flag = OptionDefault;
+    return ReadNumber(userKey, FullWindowValue, &flag) && flag <= FullWindowHighest ? flag : OptionDefault;
+}
+
 void LoadUserSettings() {
     UserSettingsKey = OpenKeyPath(HKEY_CURRENT_USER, SettingsLevels);
     if (!UserSettingsKey) return;
     DisclosedFlag = LoadFlag(UserSettingsKey, DisclosedFlagValue);
     AppendFlag = LoadFlag(UserSettingsKey, AppendFlagValue);
     LoadAutoUpload(UserSettingsKey);
+    FullWindowFlag = LoadFullWindow(UserSettingsKey);
 }
 
 // The enumeration key is needed only for this one read.
 void LoadInfraredPort() {
     HKEY enumKey = OpenKeyPath(HKEY_LOCAL_MACHINE, InfraredEnumLevels);
     if (!enumKey) return;
-    LoadPortName(enumKey);
+    LoadDriverPortName(enumKey);
     RegCloseKey(enumKey);
 }
 
@@ -146,12 +178,14 @@ void LoadSettings() {
     // Start from the initial state, so that a key that cannot be opened leaves
     // its options at their defaults even if settings were loaded before.
     CloseSettings();
-    PortName[0] = '\0';
-    DisclosedFlag = AppendFlag = AutoUploadFlag = OptionDefault;
+    PortName[0] = DriverPortName[0] = '\0';
+    UnsavedChoice = UnsavedPortChoice::None;
+    DisclosedFlag = AppendFlag = AutoUploadFlag = FullWindowFlag = OptionDefault;
 
     LoadInfraredPort();
     LoadMachineSettings();
     LoadUserSettings();
+    RefreshPortName();
 }
 
 void CloseSettings() {
@@ -164,4 +198,40 @@ void CloseSettings() {
 void StoreOption(const char* valueName, uint32_t value) {
     if (!UserSettingsKey) return;
     WriteNumber(UserSettingsKey, valueName, value);
+}
+
+bool RefreshPortName() {
+    char chosen[PortNameSize];
+    if (!ReadUserPortName(chosen)) lstrcpynA(chosen, DriverPortName, PortNameSize);
+    if (lstrcmpA(chosen, PortName) == 0) return false;
+    lstrcpynA(PortName, chosen, PortNameSize);
+    return true;
+}
+
+bool UserPortChosen() {
+    char chosen[PortNameSize];
+    return ReadUserPortName(chosen);
+}
+
+bool ChooseUserPort(const char* name) {
+    LONG status = ERROR_INVALID_HANDLE;
+    if (UserSettingsKey && name) {
+        status = RegSetValueExA(UserSettingsKey, PortNameValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(name),
+                                static_cast<DWORD>(lstrlenA(name)) + 1);
+    } else if (UserSettingsKey) {
+        status = RegDeleteValueA(UserSettingsKey, PortNameValue);
+        if (status == ERROR_FILE_NOT_FOUND) status = ERROR_SUCCESS;
+    }
+    if (status == ERROR_SUCCESS) {
+        UnsavedChoice = UnsavedPortChoice::None;
+    } else {
+        UnsavedChoice = name ? UnsavedPortChoice::Named : UnsavedPortChoice::Automatic;
+        lstrcpynA(UnsavedPortName, name ? name : "", PortNameSize);
+    }
+    return RefreshPortName();
+}
+
+void StoreFullWindow(uint32_t full) {
+    FullWindowFlag = full;
+    StoreOption(FullWindowValue, full);
 }

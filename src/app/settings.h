@@ -2,21 +2,26 @@
 #include <windows.h>
 #include <cstdint>
 
-// Settings kept in the registry: the infrared port's name (read only), and the
-// options under the machine and user settings keys. Read, checked and repaired
-// once at start-up; the two settings keys stay open until CloseSettings.
+#include "link/port_name.h"
 
-inline constexpr uint32_t PortNameSize = 10;
-extern char PortName[PortNameSize];  // empty when the registry holds no usable name
+// Settings kept in the registry: the infrared driver's port name (read only),
+// the user's own port, and the options under the machine and user settings
+// keys. Read, checked and repaired once at start-up; the two settings keys
+// stay open until CloseSettings.
+
+extern char PortName[PortNameSize];        // the port in use; empty when none is known
+extern char DriverPortName[PortNameSize];  // the infrared driver's port; empty when none
 
 extern uint32_t AutoUploadFlag;
 extern uint32_t AppendFlag;
 extern uint32_t DisclosedFlag;
+extern uint32_t FullWindowFlag;  // 1: the full window opens at start-up; else the compact one
 
 // Names of the options' values under the user settings key.
 inline constexpr const char* DisclosedFlagValue = "DisclosedFlag";
 inline constexpr const char* AppendFlagValue = "AppendFlag";
 inline constexpr const char* AutoUploadFlagValue = "AutoUploadFlag";
+inline constexpr const char* FullWindowValue = "FullWindow";
 
 extern HKEY MachineSettingsKey;  // null while not open
 extern HKEY UserSettingsKey;     // null while not open
@@ -26,3 +31,18 @@ void CloseSettings();
 
 // Stores a 32-bit option under the user settings key, when it is open.
 void StoreOption(const char* valueName, uint32_t value);
+
+// The user's own port beats the driver's. Re-reads the user's value (cheap)
+// and sets PortName; true when the port in use changed.
+bool RefreshPortName();
+
+// Whether the port in use is the user's own choice rather than the driver's.
+bool UserPortChosen();
+
+// Stores `name` as the user's port, or removes the user's value (null), and
+// sets PortName. When the user's key cannot be written, the choice still holds
+// for this run. True when the port in use changed.
+bool ChooseUserPort(const char* name);
+
+// Remembers the window last chosen.
+void StoreFullWindow(uint32_t full);

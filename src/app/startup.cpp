@@ -2,9 +2,11 @@
 
 #include <commctrl.h>
 
+#include "app/command_line.h"
 #include "app/settings.h"
 #include "controller/main_window.h"
 #include "controller/session.h"
+#include "controller/window_switch.h"
 #include "res/resource_ids.h"
 
 HINSTANCE AppInstance;
@@ -16,6 +18,9 @@ constexpr const char* InstanceMutexName = "Quillatron Get Utility Mutex";
 
 constexpr int ExitNoWindowClasses = 0;
 constexpr int ExitNormal = 1;  // also a second copy, and any other failure
+constexpr int ExitBadCommandLine = 2;
+
+constexpr const char* CaptionStartup = "Glimmerly";
 
 constexpr uint32_t AutoUploadOn = 1;
 
@@ -28,8 +33,15 @@ bool TakeInstanceMutex() {
 // The main window procedure is the class procedure and the dialog procedure
 // both; it never hands messages to the dialog manager's default procedure.
 HWND CreateMainWindow() {
-    return CreateDialogParamA(AppInstance, MAKEINTRESOURCEA(IDD_COMPACT_WINDOW), nullptr,
-                              reinterpret_cast<DLGPROC>(MainWindowProc), 0);
+    return CreateMainWindowFrom(AppInstance, FullWindowFlag == 1 ? IDD_FULL_WINDOW : IDD_COMPACT_WINDOW);
+}
+
+// Stored right after the settings are read, so that a second copy started only
+// to make a choice leaves it behind for the running copy and the next start.
+void StoreChoices(const CommandLineChoices& choices) {
+    if (choices.port == PortChoice::Named) ChooseUserPort(choices.portName);
+    if (choices.port == PortChoice::Automatic) ChooseUserPort(nullptr);
+    if (choices.window != WindowChoice::Unchanged) StoreFullWindow(choices.window == WindowChoice::Full ? 1 : 0);
 }
 
 // Without IsDialogMessage: Tab, Enter and Esc have no dialog meaning here.
@@ -48,8 +60,15 @@ int RunGlimmerly(HINSTANCE instance) {
     // A transfer holds the one thread for up to half a minute; without this the
     // system swaps the window for a frozen ghost that hides its progress.
     DisableProcessWindowsGhosting();
+    const CommandLineChoices choices = ParseCommandLine(GetCommandLineA());
+    if (choices.port == PortChoice::Invalid) {
+        // Before anything is read or written: a mistyped port stores nothing.
+        MessageBoxA(nullptr, TextPortUsage, CaptionStartup, MB_OK | MB_ICONERROR);
+        return ExitBadCommandLine;
+    }
     // Before the single-instance check: a second copy repairs the settings too.
     LoadSettings();
+    StoreChoices(choices);
     if (!RegisterWindowClasses(AppInstance)) return ExitNoWindowClasses;
     InitCommonControls();
 

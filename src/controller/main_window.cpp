@@ -4,6 +4,7 @@
 #include "controller/commands.h"
 #include "controller/monitor.h"
 #include "controller/session.h"
+#include "controller/window_menu.h"
 #include "res/resource_ids.h"
 
 namespace {
@@ -29,8 +30,20 @@ LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case CommandFileChosen:
         return FileSwitchCommand(window);
     default:
+        // A submenu of the window menu may report its choice as a command.
+        if (HIWORD(wParam) == 0 && OnWindowMenuCommand(window, static_cast<UINT>(wParam))) return TRUE;
         return DefWindowProcA(window, WM_COMMAND, wParam, lParam);
     }
+}
+
+LRESULT OnSysCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (OnWindowMenuCommand(window, static_cast<UINT>(wParam))) return 0;
+    return DefWindowProcA(window, WM_SYSCOMMAND, wParam, lParam);
+}
+
+LRESULT OnInitMenuPopup(HWND window, WPARAM wParam, LPARAM lParam) {
+    OnInitWindowMenu(window, reinterpret_cast<HMENU>(wParam), HIWORD(lParam));
+    return DefWindowProcA(window, WM_INITMENUPOPUP, wParam, lParam);
 }
 
 LRESULT OnActivateApp(HWND window) {
@@ -45,11 +58,16 @@ LRESULT OnActivateApp(HWND window) {
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
+        InstallWindowMenu(window);
         return OnInitDialog(window);
     case WM_TIMER:
         return OnTimer(window, wParam, lParam);
     case WM_COMMAND:
         return OnCommand(window, wParam, lParam);
+    case WM_SYSCOMMAND:
+        return OnSysCommand(window, wParam, lParam);
+    case WM_INITMENUPOPUP:
+        return OnInitMenuPopup(window, wParam, lParam);
     case WM_ACTIVATEAPP:
         return OnActivateApp(window);
     case WM_SYSCOLORCHANGE:

@@ -3,8 +3,10 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "controller/clipboard_preview.h"
+#include "controller/port_choice.h"
 #include "controller/session.h"
 #include "controller/window_state.h"
+#include "controller/window_switch.h"
 #include "controller/window_texts.h"
 #include "link/exchange.h"
 #include "link/hello.h"
@@ -53,6 +55,10 @@ void PollConnectedDevice(HWND window) {
 // so it is closed, and the next tick opens the port afresh and finds the
 // adapter once it is back.
 void LookForDevice(HWND window) {
+    // The user may have chosen another port meanwhile (the window menu, a
+    // second copy with /port, or the registry by hand).
+    if (RefreshPortName()) ClosePort();
+    ShowPortHint(window);
     if (PortHandle == INVALID_HANDLE_VALUE) {
         PortHandle = OpenDevicePort(PortName);
         if (PortHandle == INVALID_HANDLE_VALUE) {
@@ -101,6 +107,7 @@ LRESULT OnInitDialog(HWND window) {
     PreviewClipboard(window);
     EnableTransferControls(window, FALSE);
     ApplyStoredDisclosure(window, &DisclosedFlag);
+    ShowPortHint(window);
     return TRUE;
 }
 
@@ -121,6 +128,8 @@ LRESULT OnTimer(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT OnDestroy(HWND window, WPARAM wParam, LPARAM lParam) {
+    // Only the window is replaced: the session goes on in its successor.
+    if (WindowSwitchUnderWay()) return DefWindowProcA(window, WM_DESTROY, wParam, lParam);
     if (PollTimer != 0) {
         KillTimer(window, PollTimer);
         PollTimer = 0;

@@ -404,4 +404,60 @@ TEST_F(WholeProgram, APasteWithShiftOrAltHeldArrivesAsPlainCtrlV) {
     EXPECT_EQ(VisibleProgramWindows(), 1);
 }
 
+// The user's own port (given as /port) beats a driver's port where nothing
+// answers; /full opens the full window, whose automatic retrieve still pastes;
+// the window menu's switch keeps the connection and fetches nothing again.
+TEST_F(WholeProgram, UsersPortAndFullWindowPasteAndTheSwitchKeepsTheConnection) {
+    constexpr int SendButtonId = 101;
+    const std::string switchWindow = "0x1000";  // the window menu's switch item
+    auto& probe = scene_->Probe();
+    ASSERT_TRUE(probe.RegSetString(e2e::PortKey, "PortName", "COM9"));
+    ASSERT_TRUE(probe.RegDelete(e2e::UserKey, "PortName"));
+    ASSERT_TRUE(scene_->ControlOk("file 1 " + DeviceHex("full window\n")));
+    ASSERT_TRUE(scene_->ControlOk("present 0"));
+    std::string error;
+    ASSERT_TRUE(scene_->StartProgram(&error, {"/full", "/port", "com7"})) << error;
+    ASSERT_TRUE(scene_->WaitForProgramWindow(StartBound));
+    EXPECT_EQ(scene_->View().title, "Quillatron Get Utility v3.0") << "the full window";
+    StartNotepadWithFocus();
+
+    ASSERT_TRUE(scene_->ControlOk("present 1"));
+    ASSERT_TRUE(WaitForNotepad(e2e::PcTextOf("full window\n"))) << "notepad holds:\n" << NotepadUtf8();
+    ASSERT_TRUE(WaitUntil(StateBound, [&] { return DoneCommands() == 1; }));
+
+    auto hasSendButton = [&] {
+        for (const auto& rec : probe.Controls(e2e::ProgramClass))
+            if (rec.kind == "control" && rec.Number("id") == SendButtonId) return true;
+        return false;
+    };
+    EXPECT_TRUE(hasSendButton());
+    for (bool full : {false, true}) {
+        SCOPED_TRACE(full ? "back to the full window" : "to the compact window");
+        ASSERT_EQ(probe.Run({"syscommand", "--class", e2e::ProgramClass, switchWindow}).exitCode, 0);
+        ASSERT_TRUE(WaitUntil(StateBound, [&] { return hasSendButton() == full && scene_->View().found; }));
+        EXPECT_TRUE(WaitForView(ConnectedTitle, FoundText, e2e::PictureWavesLinkedId));
+        const size_t polls = e2e::CommandTimes(Wire(), e2e::CmdQueryFile).size();
+        EXPECT_TRUE(WaitUntil(StateBound, [&] { return e2e::CommandTimes(Wire(), e2e::CmdQueryFile).size() >= polls + 2; }))
+            << "the new window polls the device";
+    }
+    const auto done = e2e::CommandTimes(Wire(), e2e::CmdDone);
+    ASSERT_EQ(done.size(), 1u);
+    for (int64_t hello : e2e::CommandTimes(Wire(), e2e::CmdHello))
+        EXPECT_LT(hello, done.front()) << "no hello after the retrieve: the switch kept the connection";
+    EXPECT_EQ(e2e::CommandTimes(Wire(), e2e::CmdReadText).size(), 1u) << "nothing retrieved twice";
+    EXPECT_EQ(probe.Windows(e2e::ProgramClass).size(), 1u);
+
+    auto rc = scene_->CloseProgram(ExitBound);
+    ASSERT_TRUE(rc);
+    EXPECT_EQ(*rc, 1);
+    auto port = probe.RegGet(e2e::UserKey, "PortName");
+    ASSERT_TRUE(port);
+    EXPECT_STREQ(port->Text("data").c_str(), "COM7");
+    auto full = probe.RegGet(e2e::UserKey, "FullWindow");
+    ASSERT_TRUE(full);
+    EXPECT_EQ(full->Number("dword"), 1) << "the window last chosen";
+    ASSERT_TRUE(probe.RegDelete(e2e::UserKey, "PortName"));
+    ASSERT_TRUE(probe.RegDelete(e2e::UserKey, "FullWindow"));
+}
+
 }  // namespace

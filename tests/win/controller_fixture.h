@@ -53,6 +53,9 @@ protected:
         InstanceMutex = CreateMutexA(nullptr, TRUE, nullptr);
         const char* port = std::getenv("QUILLSIM_PORT");
         lstrcpynA(PortName, port ? port : "", PortNameSize);
+        // As if the driver named it: each tick re-reads the user's choice and
+        // falls back on the driver's port.
+        lstrcpynA(DriverPortName, PortName, PortNameSize);
         RegCreateKeyExA(HKEY_CURRENT_USER, TestSettingsPath, 0, nullptr, 0, KEY_ALL_ACCESS,
                         nullptr, &UserSettingsKey, nullptr);
     }
@@ -67,6 +70,7 @@ protected:
         DisclosedFlag = 1;  // the full window keeps its panel, as the template draws it
         RegDeleteValueA(UserSettingsKey, "AppendFlag");
         RegDeleteValueA(UserSettingsKey, "AutoUploadFlag");
+        RegDeleteValueA(UserSettingsKey, "PortName");
         ClearClipboard();
     }
 

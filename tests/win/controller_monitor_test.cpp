@@ -156,3 +156,166 @@ TEST_F(Controller, DestroyStoresTheTwoOptionsAndClosesThePort) {
 }
 
 }  // namespace
+
+namespace {
+
+const char* EmulatorPort() {
+    const char* port = std::getenv("QUILLSIM_PORT");
+    return port ? port : "";
+}
+
+constexpr char SerialCommKey[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+
+// Windows' list of the machine's serial ports, exactly these (Wine adds the
+// host's own, which must not reach a test).
+void ListPortsInRegistry(std::initializer_list<const char*> names) {
+    // The key lives under a volatile one, so it can only be made anew as volatile.
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, SerialCommKey);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SerialCommKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    int n = 0;
+    for (const char* name : names) {
+        const std::string value = "\\Device\\Serial" + std::to_string(n++);
+        RegSetValueExA(key, value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(name), lstrlenA(name) + 1);
+    }
+    RegCloseKey(key);
+}
+
+// The Port submenu as it reads when it opens: each item's text, "*" after a ticked one.
+std::string OpenPortMenu(HWND window) {
+    HMENU system = GetSystemMenu(window, FALSE);
+    HMENU ports = nullptr;
+    for (int i = 0; i < GetMenuItemCount(system) && !ports; ++i) ports = GetSubMenu(system, i);
+    if (!ports) return "<no Port submenu>";
+    SendMessageA(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(ports), MAKELPARAM(0, FALSE));
+    std::string items;
+    for (int i = 0; i < GetMenuItemCount(ports); ++i) {
+        char text[64] = "";
+        GetMenuStringA(ports, i, text, sizeof text, MF_BYPOSITION);
+        if (!text[0]) continue;  // a separator
+        items += std::string(items.empty() ? "" : "|") + text;
+        if (GetMenuState(ports, i, MF_BYPOSITION) & MF_CHECKED) items += "*";
+    }
+    return items;
+}
+
+std::string StoredPortName() {
+    char name[16] = "";
+    DWORD size = sizeof name;
+    if (RegQueryValueExA(UserSettingsKey, "PortName", nullptr, nullptr, reinterpret_cast<BYTE*>(name), &size) !=
+        ERROR_SUCCESS)
+        return "<none>";
+    return name;
+}
+
+constexpr UINT IdSwitchWindow = 0x1000;
+constexpr UINT IdDriverPort = 0x2800;
+constexpr UINT IdFindKeyboard = 0x2810;
+constexpr UINT PortItem(int index) { return 0x2000 + 0x10 * index; }
+
+}  // namespace
+
+TEST_F(Controller, PortMenuListsTheRegistrysPortsByNumberAndTicksTheOneInUse) {
+    ListPortsInRegistry({"COM12", "COM7", "junk-too-long-for-a-port", "COM3"});
+    Open(IDD_COMPACT_WINDOW);
+    EXPECT_EQ(OpenPortMenu(window_),
+              "COM3|COM7|COM12|Infrared driver's port (COM7)*|Find the keyboard...");
+
+    SCOPED_TRACE("choosing a listed port stores it and ticks it");
+    SendMessageA(window_, WM_SYSCOMMAND, PortItem(2), 0);  // COM12
+    EXPECT_EQ(StoredPortName(), "COM12");
+    EXPECT_STREQ(PortName, "COM12");
+    EXPECT_EQ(OpenPortMenu(window_), "COM3|COM7|COM12*|Infrared driver's port (COM7)|Find the keyboard...");
+    Tick();
+    EXPECT_EQ(ConnectedFlag, 0u) << "nothing answers on COM12";
+
+    SCOPED_TRACE("the driver's port again");
+    SendMessageA(window_, WM_SYSCOMMAND, IdDriverPort, 0);
+    EXPECT_EQ(StoredPortName(), "<none>");
+    Tick();
+    EXPECT_EQ(ConnectedFlag, 1u) << "back on the emulator's port";
+
+    SCOPED_TRACE("a port chosen by hand that Windows does not list still shows, ticked");
+    RegSetValueExA(UserSettingsKey, "PortName", 0, REG_SZ, reinterpret_cast<const BYTE*>("com40"), 6);
+    EXPECT_EQ(OpenPortMenu(window_), "COM3|COM7|COM12|com40*|Infrared driver's port (COM7)|Find the keyboard...");
+    ListPortsInRegistry({});
+}
+
+TEST_F(Controller, NoPortAtAllShowsWhereToChooseOneUntilAPortIsKnown) {
+    DriverPortName[0] = '\0';
+    PortName[0] = '\0';
+    Open(IDD_COMPACT_WINDOW);
+    EXPECT_EQ(ItemText(window_, IDC_STATUS_LINE), "No port chosen: right-click the title bar to choose one.");
+    RegSetValueExA(UserSettingsKey, "PortName", 0, REG_SZ, reinterpret_cast<const BYTE*>(EmulatorPort()),
+                   lstrlenA(EmulatorPort()) + 1);
+    Tick();
+    EXPECT_EQ(ItemText(window_, IDC_STATUS_LINE), "") << "the tick that reads the user's port clears the hint";
+    EXPECT_EQ(ConnectedFlag, 1u);
+    lstrcpynA(DriverPortName, EmulatorPort(), PortNameSize);
+}
+
+TEST_F(Controller, SwitchingWindowsKeepsTheConnectionAndRetrievesNothingAgain) {
+    Sim("file 2 " + Hex("text"));
+    Sim("current 2");
+    Open(IDD_COMPACT_WINDOW);
+    Connect();
+    const HANDLE port = PortHandle;
+    const int hellos = Count("bd");
+
+    for (int templateId : {IDD_FULL_WINDOW, IDD_COMPACT_WINDOW}) {
+        SCOPED_TRACE(templateId);
+        HWND old = window_;
+        SendMessageA(old, WM_SYSCOMMAND, IdSwitchWindow, 0);
+        window_ = MainWindow;
+        ASSERT_NE(window_, old);
+        EXPECT_FALSE(IsWindow(old));
+        KillTimer(window_, PollTimer);
+        EXPECT_EQ(GetDlgItem(window_, IDC_SEND) != nullptr, templateId == IDD_FULL_WINDOW);
+        EXPECT_EQ(PortHandle, port) << "the port stays open";
+        EXPECT_EQ(ConnectedFlag, 1u);
+        ExpectConnectedLook();
+        PumpMessages();
+        EXPECT_EQ(TakePostedRetrieves(), 0);
+        EXPECT_EQ(Tick(), 1) << "the next tick polls the connected device";
+    }
+    EXPECT_EQ(Count("bd"), hellos) << "no new hello";
+    EXPECT_EQ(Count("84"), 0) << "no text read";
+    EXPECT_EQ(StoredOption("FullWindow"), 0u) << "the window last chosen";
+    MSG quit;
+    EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "the switch does not end the loop";
+}
+
+TEST_F(Controller, FindTheKeyboardAsksThenTriesEachPortThatOpensAndKeepsTheOneThatAnswers) {
+    ListPortsInRegistry({"COM30", EmulatorPort(), "COM2"});
+    Open(IDD_COMPACT_WINDOW);
+    Connect();
+    {
+        BoxWatcher watcher;  // says OK to the question, then closes the outcome
+        SendMessageA(window_, WM_SYSCOMMAND, IdFindKeyboard, 0);
+        auto seen = watcher.Seen();
+        ASSERT_EQ(seen.size(), 2u);
+        EXPECT_NE(seen[0].text.find("COM2, COM7, COM30"), std::string::npos) << seen[0].text;
+        EXPECT_NE(seen[1].text.find("Quillatron found on COM7."), std::string::npos) << seen[1].text;
+    }
+    EXPECT_EQ(StoredPortName(), "COM7");
+    EXPECT_EQ(ConnectedFlag, 0u) << "its own port was given up for the search";
+    EXPECT_EQ(BusyFlag, 0u);
+    Tick();
+    EXPECT_EQ(ConnectedFlag, 1u) << "the next tick finds it on the chosen port";
+    TakePostedRetrieves();
+
+    SCOPED_TRACE("nobody answers");
+    Sim("present 0");
+    {
+        BoxWatcher watcher;
+        SendMessageA(window_, WM_SYSCOMMAND, IdFindKeyboard, 0);
+        auto seen = watcher.Seen();
+        ASSERT_EQ(seen.size(), 2u);
+        EXPECT_NE(seen[1].text.find("No Quillatron answered on COM7."), std::string::npos)
+            << "only the ports that opened were tried: " << seen[1].text;
+    }
+    EXPECT_EQ(StoredPortName(), "COM7") << "the choice stands";
+    ListPortsInRegistry({});
+}

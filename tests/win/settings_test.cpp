@@ -287,3 +287,76 @@ TEST_F(Settings, LoadingAgainForgetsWhatAnEarlierLoadFound) {
 }
 
 }  // namespace
+
+namespace {
+
+struct PortCase {
+    const char* what;
+    DWORD type;
+    std::string bytes;  // stored as they are, terminator included where wanted
+    const char* expected;
+};
+
+}  // namespace
+
+// The user's own port beats the driver's when it is a usable text; anything
+// else leaves the driver's port in use.
+TEST_F(Settings, TheUsersOwnPortBeatsTheDriversWhenUsable) {
+    WriteText(HKEY_LOCAL_MACHINE, EnumPath, "PortName", "COM3");
+    const PortCase cases[] = {
+        {"a usable text", REG_SZ, std::string("COM12", 6), "COM12"},
+        {"no value", REG_NONE, "", "COM3"},
+        {"empty text", REG_SZ, std::string("", 1), "COM3"},
+        {"stored as binary", REG_BINARY, std::string("COM5", 5), "COM3"},
+        {"expandable text", REG_EXPAND_SZ, std::string("COM5", 5), "COM3"},
+        {"too long", REG_SZ, std::string("COM4567890", 11), "COM3"},
+        {"a short text without terminator, which the read completes", REG_SZ, std::string("COM5"), "COM5"},
+        {"ten characters without terminator", REG_SZ, std::string("COM4567890"), "COM3"},
+        {"the longest that fits", REG_SZ, std::string("COM456789", 10), "COM456789"},
+    };
+    for (const PortCase& c : cases) {
+        RemoveTree(HKEY_CURRENT_USER, SettingsTop);
+        if (c.type != REG_NONE)
+            WriteRaw(HKEY_CURRENT_USER, SettingsPath, "PortName", c.type, c.bytes.data(),
+                     static_cast<DWORD>(c.bytes.size()));
+        Load();
+        EXPECT_STREQ(PortName, c.expected) << c.what;
+        EXPECT_STREQ(DriverPortName, "COM3") << c.what;
+    }
+}
+
+TEST_F(Settings, ChoosingAPortStoresItAndAutoRemovesItEvenWithoutTheUsersKey) {
+    WriteText(HKEY_LOCAL_MACHINE, EnumPath, "PortName", "COM3");
+    LoadSettings();
+    EXPECT_TRUE(ChooseUserPort("COM6"));
+    EXPECT_STREQ(PortName, "COM6");
+    EXPECT_EQ(ReadText(HKEY_CURRENT_USER, SettingsPath, "PortName"), std::string("COM6"));
+    EXPECT_FALSE(ChooseUserPort("COM6")) << "the port in use did not change";
+    EXPECT_TRUE(ChooseUserPort(nullptr));
+    EXPECT_STREQ(PortName, "COM3");
+    EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, SettingsPath, "PortName"));
+
+    SCOPED_TRACE("the user's key is not open: the choice holds for this run");
+    CloseSettings();
+    EXPECT_TRUE(ChooseUserPort("COM9"));
+    EXPECT_STREQ(PortName, "COM9");
+    EXPECT_FALSE(RefreshPortName()) << "a tick's re-read keeps the unsaved choice";
+    EXPECT_STREQ(PortName, "COM9");
+    EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, SettingsPath, "PortName"));
+}
+
+TEST_F(Settings, FullWindowIsOnlyAStoredZeroOrOneAndIsNeverRepaired) {
+    struct Case {
+        DWORD stored;
+        uint32_t expected;
+    };
+    for (Case c : {Case{1, 1}, Case{0, 0}, Case{2, 0}, Case{0xFFFFFFFF, 0}}) {
+        WriteNumber(HKEY_CURRENT_USER, SettingsPath, "FullWindow", c.stored);
+        Load();
+        EXPECT_EQ(FullWindowFlag, c.expected) << "stored " << c.stored;
+        EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, SettingsPath, "FullWindow"), c.stored);
+    }
+    WriteText(HKEY_CURRENT_USER, SettingsPath, "FullWindow", "1");
+    Load();
+    EXPECT_EQ(FullWindowFlag, 0u) << "a number stored as text";
+}

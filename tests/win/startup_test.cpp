@@ -20,9 +20,12 @@ constexpr const char* SettingsTop = "Software\\ORVEX";
 constexpr const char* MainClass = "OrvexDlgClass";
 constexpr const char* HelperClass = "OrvexClass";
 constexpr const char* CompactTitle = "Glimmerly v3.0";
+constexpr const char* FullTitle = "Quillatron Get Utility v3.0";
+constexpr const char* MessageBoxClass = "#32770";
 constexpr DWORD GenerousWaitMs = 30000;
 constexpr DWORD PollStepMs = 20;
 constexpr DWORD ExitNormal = 1;
+constexpr DWORD ExitBadCommandLine = 2;
 
 // The build passes the program's path as the build tree knows it; under Wine a
 // Unix path is reached through drive Z:.
@@ -89,9 +92,9 @@ struct Started {
     }
 };
 
-std::optional<Started> Start() {
+std::optional<Started> Start(const std::string& arguments = "") {
     Started started;
-    started.commandLine = "\"" + ProgramPath() + "\"";
+    started.commandLine = "\"" + ProgramPath() + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     std::string writable = started.commandLine;
@@ -109,9 +112,9 @@ DWORD WindowProcess(HWND window) {
 
 // The window exists before the dialog manager shows it, at the end of its
 // creation: wait until it is visible, as a user would first see it.
-HWND WaitForMainWindow(DWORD process) {
+HWND WaitForMainWindow(DWORD process, const char* title = CompactTitle) {
     for (DWORD waited = 0; waited < GenerousWaitMs; waited += PollStepMs) {
-        HWND window = FindWindowA(MainClass, CompactTitle);
+        HWND window = FindWindowA(MainClass, title);
         if (window && WindowProcess(window) == process && IsWindowVisible(window)) return window;
         Sleep(PollStepMs);
     }
@@ -256,6 +259,58 @@ TEST_F(Startup, StoredOptionsComeBackAndTheNextStartSucceeds) {
     EXPECT_EQ(ExitCodeAfterEnd(started->info.hProcess), ExitNormal);
     EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, "DisclosedFlag"), 7u) << "kept unchanged through a run";
     EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, "AppendFlag"), 1u) << "kept unchanged through a run";
+}
+
+void DeleteValue(HKEY root, const char* name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, SettingsPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    RegDeleteValueA(key, name);
+    RegCloseKey(key);
+}
+
+// The choices on the command line are stored for the next start, by the copy
+// that runs and by a second copy that only passes them on.
+TEST_F(Startup, PortAndWindowSwitchesAreStoredByAnyCopyAndTheFullWindowOpens) {
+    auto first = Start("/PORT com006 /compact unknown-word /Full");
+    ASSERT_TRUE(first);
+    HWND window = WaitForMainWindow(first->info.dwProcessId, FullTitle);
+    ASSERT_NE(window, nullptr) << "the last of /compact and /full wins";
+    EXPECT_EQ(ReadText(HKEY_CURRENT_USER, "PortName"), std::string("COM6")) << "stored without leading zeros";
+    EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, "FullWindow"), 1u);
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, "ProgPath"), first->commandLine) << "still the whole command line";
+
+    auto second = Start("/port auto /compact");
+    ASSERT_TRUE(second);
+    EXPECT_TRUE(EndsWithoutShowingAWindow(second->info));
+    EXPECT_EQ(ExitCodeAfterEnd(second->info.hProcess), ExitNormal);
+    EXPECT_FALSE(ReadText(HKEY_CURRENT_USER, "PortName")) << "auto removes the user's port";
+    EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, "FullWindow"), 0u);
+    EXPECT_EQ(FindWindowA(MainClass, FullTitle), window) << "the running copy is not switched";
+
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(ExitCodeAfterEnd(first->info.hProcess), ExitNormal);
+    EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, "FullWindow"), 0u) << "closing keeps the stored choice";
+}
+
+TEST_F(Startup, ABadPortSaysWhatIsAcceptedEndsWithCode2AndStoresNothing) {
+    for (const char* arguments : {"/port COM0", "/port COM257", "/port LPT1", "/full /port", "/port COM6 /port x"}) {
+        SCOPED_TRACE(arguments);
+        DeleteValue(HKEY_LOCAL_MACHINE, "ProgPath");
+        auto started = Start(arguments);
+        ASSERT_TRUE(started);
+        HWND box = nullptr;
+        for (DWORD waited = 0; !box && waited < GenerousWaitMs; waited += PollStepMs) {
+            HWND candidate = FindWindowA(MessageBoxClass, nullptr);
+            if (candidate && WindowProcess(candidate) == started->info.dwProcessId) box = candidate;
+            else Sleep(PollStepMs);
+        }
+        ASSERT_NE(box, nullptr) << "a message box names the accepted forms";
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(ExitCodeAfterEnd(started->info.hProcess), ExitBadCommandLine);
+        EXPECT_FALSE(ReadText(HKEY_CURRENT_USER, "PortName"));
+        EXPECT_FALSE(ReadNumber(HKEY_CURRENT_USER, "FullWindow"));
+        EXPECT_FALSE(ReadText(HKEY_LOCAL_MACHINE, "ProgPath")) << "nothing at all is written";
+    }
 }
 
 }  // namespace

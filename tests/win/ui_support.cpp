@@ -13,6 +13,9 @@ void PrepareProgram() {
     static bool prepared = false;
     if (prepared) return;
     AppInstance = GetModuleHandleA(nullptr);
+    // A port is known, so the status line stays as the template makes it
+    // rather than telling the user where to choose one.
+    lstrcpynA(PortName, "COM7", PortNameSize);
     InitCommonControls();
     RegisterWindowClasses(AppInstance);
     prepared = true;

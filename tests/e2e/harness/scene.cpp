@@ -60,9 +60,11 @@ long Scene::ControlNumber(const std::string& line) {
     return std::strtol(reply.c_str() + 3, nullptr, 10);
 }
 
-bool Scene::StartProgram(std::string* error) {
+bool Scene::StartProgram(std::string* error, const std::vector<std::string>& arguments) {
     std::string out = workDir_ + "/glimmerly-" + std::to_string(++programStarts_) + ".out";
-    return program_.Start({env_.GlimmerlyExe()}, out, error);
+    std::vector<std::string> command = {env_.GlimmerlyExe()};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return program_.Start(command, out, error);
 }
 
 bool Scene::StartSecondCopy(WineProcess& copy, std::string* error) {

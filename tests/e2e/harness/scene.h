@@ -67,7 +67,7 @@ public:
     // A number from an "ok N" reply, -1 otherwise.
     long ControlNumber(const std::string& line);
 
-    bool StartProgram(std::string* error);
+    bool StartProgram(std::string* error, const std::vector<std::string>& arguments = {});
     WineProcess& Program() { return program_; }
     // A further copy of the program, for the single-instance check.
     bool StartSecondCopy(WineProcess& copy, std::string* error);

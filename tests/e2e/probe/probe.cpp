@@ -452,6 +452,14 @@ int CmdClose(const Args& a) {
     return PostMessageA(w, WM_CLOSE, 0, 0) ? ExitDone : ExitFailed;
 }
 
+// A window-menu command, as the menu itself would post it.
+int CmdSysCommand(const Args& a) {
+    HWND w = FirstWindow(a.sel);
+    if (!w || a.positional.size() != 1) return w ? ExitUsage : ExitFailed;
+    const WPARAM id = std::strtoul(a.positional[0].c_str(), nullptr, 0);
+    return PostMessageA(w, WM_SYSCOMMAND, id, 0) ? ExitDone : ExitFailed;
+}
+
 int CmdMove(const Args& a) {
     HWND w = FirstWindow(a.sel);
     size_t n = a.positional.size();
@@ -652,6 +660,7 @@ const Command Commands[] = {
     {"close", CmdClose},
     {"code-page", CmdCodePage},
     {"move", CmdMove},
+    {"syscommand", CmdSysCommand},
     {"activate", CmdActivate},
     {"reg-get", CmdRegGet},
     {"reg-set-sz", [](const Args& a) { return RegSet(a, REG_SZ); }},

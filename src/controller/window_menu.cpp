@@ -1,0 +1,70 @@
+#include "controller/window_menu.h"
+
+#include "controller/port_menu.h"
+#include "controller/session.h"
+#include "controller/window_switch.h"
+
+namespace {
+
+constexpr const char* TextPortMenu = "Port";
+constexpr const char* TextToFullWindow = "Full window";
+constexpr const char* TextToCompactWindow = "Compact window";
+
+// One row per item of ours on the window menu: its id, its text in this
+// window, what it does, and whether it waits while a command runs.
+struct WindowMenuItem {
+    UINT id;
+    const char* (*text)(HWND window);
+    void (*run)(HWND window);
+    bool greyedWhileBusy;
+};
+
+const char* SwitchWindowText(HWND window) {
+    return IsFullWindow(window) ? TextToCompactWindow : TextToFullWindow;
+}
+
+constexpr WindowMenuItem WindowMenuItems[] = {
+    {IdSwitchWindow, SwitchWindowText, SwitchWindowCommand, true},
+};
+
+// The Port submenu of the current main window (each window has its own menu).
+HMENU PortMenu = nullptr;
+
+}  // namespace
+
+void InstallWindowMenu(HWND window) {
+    HMENU menu = GetSystemMenu(window, FALSE);
+    if (menu == nullptr) return;
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    PortMenu = CreatePortMenu();
+    if (PortMenu != nullptr) {
+        AppendMenuA(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(PortMenu), TextPortMenu);
+    }
+    for (const WindowMenuItem& item : WindowMenuItems) {
+        AppendMenuA(menu, MF_STRING, item.id, item.text(window));
+    }
+}
+
+void OnInitWindowMenu(HWND /*window*/, HMENU menu, BOOL isWindowMenu) {
+    const bool busy = BusyFlag != 0;
+    if (menu == PortMenu) {
+        FillPortMenu(menu, busy);
+        return;
+    }
+    if (!isWindowMenu) return;
+    for (const WindowMenuItem& item : WindowMenuItems) {
+        const bool greyed = busy && item.greyedWhileBusy;
+        EnableMenuItem(menu, item.id, MF_BYCOMMAND | (greyed ? MF_GRAYED : MF_ENABLED));
+    }
+}
+
+bool OnWindowMenuCommand(HWND window, UINT id) {
+    id &= WindowMenuIdMask;
+    for (const WindowMenuItem& item : WindowMenuItems) {
+        if (item.id != id) continue;
+        if (!(BusyFlag != 0 && item.greyedWhileBusy)) item.run(window);
+        return true;
+    }
+    if (BusyFlag != 0 && id >= IdPortFirst && id <= IdFindKeyboard) return true;
+    return PortMenuCommand(window, id);
+}
