@@ -1,0 +1,20 @@
+#include "device/outcome.h"
+
+#include "link/exchange.h"
+
+Outcome DeviceFailure(ResultCode code, int fileNumber) {
+    Outcome outcome;
+    outcome.kind = FailureKind::Device;
+    outcome.code = code;
+    outcome.portError = code == ResultPortFailure ? LastPortError() : 0;
+    outcome.fileNumber = fileNumber;
+    return outcome;
+}
+
+Outcome Failure(FailureKind kind, std::string detail, int fileNumber) {
+    Outcome outcome;
+    outcome.kind = kind;
+    outcome.detail = std::move(detail);
+    outcome.fileNumber = fileNumber;
+    return outcome;
+}
