@@ -57,22 +57,24 @@ Outcome ParseEntry(const json& item, ManifestEntry* entry) {
 }  // namespace
 
 std::string ManifestJson(const Manifest& manifest) {
-    json files = json::array();
+    // Written in the order a reader expects: format first, files last.
+    using ordered = nlohmann::ordered_json;
+    ordered files = ordered::array();
     for (const ManifestEntry& entry : manifest.files) {
-        json item = {{"file", entry.facts.number},
+        ordered item = {{"file", entry.facts.number},
                      {"length", entry.facts.length},
                      {"capacity", entry.facts.capacity},
                      {"sha256", entry.sha256}};
         if (entry.facts.capacityFromTable) item["capacity_from"] = CapacityFromTable;
         files.push_back(item);
     }
-    const json document = {{"format", BackupFormat},
+    const ordered document = {{"format", BackupFormat},
                            {"identity", manifest.identity},
                            {"time", manifest.time},
                            {"files", files}};
     // An identity with bytes that are not UTF-8 is written with replacement
     // characters instead of failing the whole backup.
-    return document.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+    return document.dump(2, ' ', false, ordered::error_handler_t::replace) + "\n";
 }
 
 Outcome ParseManifest(std::span<const uint8_t> text, Manifest* manifest) {
