@@ -56,6 +56,16 @@ std::string ReadAll(const std::wstring& path) {
     return bytes;
 }
 
+// The backup's own files and the folder, so that a later run starts afresh.
+void RemoveBackup(const std::wstring& folder) {
+    for (int n = 1; n <= 8; ++n) {
+        DeleteFileW((folder + L"\\file" + std::to_wstring(n) + L".raw").c_str());
+        DeleteFileW((folder + L"\\file" + std::to_wstring(n) + L".txt").c_str());
+    }
+    DeleteFileW((folder + L"\\manifest.json").c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
 TEST(CliOnWindows, BackupAndRestoreThroughTheComPort) {
     if (!QuillsimAvailable()) GTEST_SKIP() << "no quillsim";
     ASSERT_TRUE(QuillsimReset());
@@ -68,6 +78,7 @@ TEST(CliOnWindows, BackupAndRestoreThroughTheComPort) {
     GetTempPathW(MAX_PATH, temp);
     // A name outside code page 1252: only the wide calls can make it.
     const std::wstring folder = std::wstring(temp) + L"glimmerly \u00E9\u2603 " + std::to_wstring(GetCurrentProcessId());
+    RemoveBackup(folder);
     const std::wstring port = L"--port " + Wide(QuillsimPortName()) + L" ";
     ASSERT_EQ(RunCli(port + L"backup \"" + folder + L"\""), 0);
     EXPECT_EQ(ReadAll(folder + L"\\file2.raw"), file2);
@@ -84,6 +95,7 @@ TEST(CliOnWindows, BackupAndRestoreThroughTheComPort) {
     EXPECT_EQ(QuillsimReadFile(7), "x");
     EXPECT_EQ(QuillsimReadFile(3), "");
     EXPECT_EQ(QuillsimCommand("get-current"), "ok 3");
+    RemoveBackup(folder);
 }
 
 }  // namespace
