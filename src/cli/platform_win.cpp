@@ -151,7 +151,8 @@ fs::path PathFromUtf8(const std::string& text) {
     return fs::path(std::u8string(text.begin(), text.end()));
 }
 
-bool StdinIsTerminal() { return _isatty(_fileno(stdin)) != 0; }
+// The console's own test: the C runtime's _isatty also says yes for NUL.
+bool StdinIsTerminal() { return IsConsole(GetStdHandle(STD_INPUT_HANDLE)); }
 bool StderrIsTerminal() { return IsConsole(GetStdHandle(STD_ERROR_HANDLE)); }
 
 namespace {
