@@ -226,6 +226,25 @@ TEST_F(CliOnDevice, PutChangesNothingUnlessTheTextIsSound) {
     EXPECT_EQ(Cli("get 0").exit, 2);
 }
 
+TEST_F(CliOnDevice, CapacityTheKeyboardDoesNotReportComesFromTheTable) {
+    SetFile(8, B("eight"));
+    Do("badstatus 1000 91");  // the capacity query refused, at once
+    const fs::path folder = work_ / "table";
+    ASSERT_EQ(Cli("backup '" + folder.string() + "'").exit, 0);
+    const auto manifest = nlohmann::json::parse(Slurp(folder / "manifest.json"));
+    EXPECT_EQ(manifest["files"][0]["capacity"], 32415);
+    EXPECT_EQ(manifest["files"][7]["capacity"], 8158);
+    EXPECT_EQ(manifest["files"][7]["capacity_from"], "table");
+    const CliRun info = Cli("info");
+    EXPECT_NE(info.out.find("   8       5      8158 (from the built-in table)"), std::string::npos) << info.out;
+
+    // Without the keyboard's word, a restore keeps to the room a send would use.
+    SetFile(8, B(""));
+    EXPECT_EQ(Cli("restore --yes --files 8 '" + folder.string() + "'").exit, 0);
+    EXPECT_EQ(File(8), B("eight"));
+    EXPECT_EQ(Cli("restore --yes --files 4,9 '" + folder.string() + "'").exit, 2);
+}
+
 TEST_F(CliOnDevice, DeviceLostHalfWayLeavesNoCompleteLookingBackup) {
     for (int n = 1; n <= 8; ++n) Do("fill " + std::to_string(n) + " 400");
     // The facts of all eight files take 32 frames; the keyboard leaves while
