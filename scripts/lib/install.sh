@@ -2,6 +2,7 @@
 # Sourced by scripts/test, scripts/demo and scripts/bench.
 GLIMMERLY_PACKAGES=(
     cmake g++ make clang python3 googletest libgtest-dev
+    libcli11-dev nlohmann-json3-dev libssl-dev
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
     binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     wine wine64 fonts-wine fonts-liberation xvfb x11-apps imagemagick xdotool

@@ -193,6 +193,7 @@ std::optional<std::string> Simulator::DispatchFault(const std::vector<std::strin
     if (op == "chatter" && n == 2 && Switch(w[1], on)) return chatter_ = on, Ok;
     if (op == "dribble" && n == 2 && Number(w[1], value, MaxDribbleMs))
         return dribble_ = std::chrono::milliseconds(value), RetimeOutput(Clock::now()), Ok;
+    if (op == "garble" && n == 2 && Number(w[1], value)) return s.garbleBlocks = value, Ok;
     if (op == "overstate" && n == 2 && Number(w[1], value, MaxWord)) return s.overstate = value, Ok;
     if (op == "report-file" && n == 2 && w[1] == "off") return s.reportFile.reset(), Ok;
     if (op == "report-file" && n == 2 && Number(w[1], value, MaxByte)) return s.reportFile = uint8_t(value), Ok;

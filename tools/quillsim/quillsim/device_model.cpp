@@ -38,6 +38,7 @@ void DeviceModel::Normal() {
     state_.muted.fill(false);
     state_.fullAfterBlocks = NoLimit;
     state_.overstate = 0;
+    state_.garbleBlocks = 0;
     state_.reportFile.reset();
 }
 
@@ -153,6 +154,11 @@ void DeviceModel::FinishBlock(std::vector<Reply>& out) {
     size_t stored = std::min(room, block.size());
     bool forcedFull = state_.fullAfterBlocks != NoLimit && blocksStored_ >= state_.fullAfterBlocks;
     if (forcedFull) stored = 0;
+    // A flaky memory cell: the block is acknowledged, but not kept as it came.
+    if (stored > 0 && state_.garbleBlocks > 0) {
+        --state_.garbleBlocks;
+        block[0] ^= GarbleMask;
+    }
     file.insert(file.end(), block.begin(), block.begin() + std::ptrdiff_t(stored));
     ++blocksStored_;
     if (stored < block.size()) {

@@ -15,7 +15,8 @@ inline constexpr uint8_t StaleByte = 0xA5;       // junk that "stale" and "chatt
 // The noise of a dribbling line: neither a status byte nor the start of an identity.
 inline constexpr uint8_t DribbleNoise = 0xA5;
 inline constexpr uint8_t AckCommand = 0x00;      // send acknowledgements filter as this command
-inline constexpr uint32_t NoLimit = UINT32_MAX;  // counters that are switched off
+inline constexpr uint32_t NoLimit = UINT32_MAX;
+inline constexpr uint8_t GarbleMask = 0x01;       // what "garble" flips in a stored byte  // counters that are switched off
 
 // One answer of the device: sent as a whole, or in two pieces when `splittable`
 // and the split misbehaviour is on.
@@ -45,6 +46,7 @@ struct DeviceState {
     std::array<bool, 256> muted{};
     uint32_t fullAfterBlocks = NoLimit;
     uint32_t overstate = 0;
+    uint32_t garbleBlocks = 0;         // send blocks still stored with their first byte changed
     std::optional<uint8_t> reportFile;
     std::array<uint32_t, 256> frameCount{};
 };

@@ -1,0 +1,82 @@
+#include "cli/connection.h"
+
+#include <cstdlib>
+
+#include "cli/exit_codes.h"
+#include "cli/platform.h"
+#include "device/device_files.h"
+#include "link/hello.h"
+
+namespace {
+
+constexpr const char* PortVariable = "GLIMMERLY_PORT";
+
+// The window's own words, so a user sees the same message in both.
+constexpr const char* TextNoKeyboard = "No keyboard detected.";
+constexpr const char* TextNoData = "No data in Quillatron file.";
+constexpr const char* TextFileFull = "Quillatron file is full.";
+constexpr const char* TextUnexpectedReply = "Unexpected reply from Quillatron 4100.";
+
+std::string ChoosePort(const std::string& option) {
+    if (!option.empty()) return option;
+    const char* variable = std::getenv(PortVariable);
+    if (variable != nullptr && *variable != '\0') return variable;
+    return DefaultPortName().value_or("");
+}
+
+std::string DeviceMessage(const Outcome& outcome) {
+    switch (outcome.code) {
+    case ResultPortFailure: return SystemErrorText(outcome.portError);
+    case ResultNoData: return TextNoData;
+    case ResultFileFull: return TextFileFull;
+    default: return TextUnexpectedReply;
+    }
+}
+
+int ExitCodeOf(FailureKind kind) {
+    switch (kind) {
+    case FailureKind::None: return ExitDone;
+    case FailureKind::Device:
+    case FailureKind::Mismatch: return ExitDevice;
+    case FailureKind::Usage: return ExitUsage;
+    case FailureKind::TooLong: return ExitTooLong;
+    case FailureKind::PcFile: return ExitPcFile;
+    }
+    return ExitDevice;
+}
+
+}  // namespace
+
+void Say(const std::string& message) { WriteStderr("glimmerly-cli: " + message + "\n"); }
+
+int Report(const Outcome& outcome) {
+    if (outcome.Ok()) return ExitDone;
+    std::string message = outcome.kind == FailureKind::Device ? DeviceMessage(outcome) : outcome.detail;
+    if (outcome.kind == FailureKind::Device && outcome.fileNumber != 0) {
+        message += " (file " + std::to_string(outcome.fileNumber) + ")";
+    }
+    Say(message);
+    return ExitCodeOf(outcome.kind);
+}
+
+int Connect(const std::string& portOption, Connection* connection) {
+    const std::string name = ChoosePort(portOption);
+    if (name.empty()) {
+        Say(NoPortAdvice());
+        return ExitUsage;
+    }
+    PortOpenFailure failure;
+    connection->port = OpenSerialPort(name, &failure);
+    if (!connection->port) {
+        Say("cannot open " + name + ": " + failure.reason);
+        if (!failure.hint.empty()) Say(failure.hint);
+        return ExitPortOpen;
+    }
+    const ResultCode drained = DrainInput(*connection->port);
+    if (drained != ResultOk) return Report(DeviceFailure(*connection->port, drained));
+    if (!IdentifyDevice(*connection->port, &connection->identity)) {
+        Say(std::string(TextNoKeyboard) + " (port " + name + ")");
+        return ExitDevice;
+    }
+    return ExitDone;
+}

@@ -1,0 +1,95 @@
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <map>
+#include <system_error>
+
+#include "cli/platform.h"
+#include "link/posix/serial_port.h"
+
+namespace fs = std::filesystem;
+
+std::unique_ptr<BytePort> OpenSerialPort(const std::string& name, PortOpenFailure* failure) {
+    int error = 0;
+    std::unique_ptr<BytePort> port = PosixSerialPort::Open(name, &error);
+    if (port) return port;
+    failure->reason = std::strerror(error);
+    if (error == EWOULDBLOCK) {
+        failure->hint = "another program (perhaps another glimmerly-cli) holds " + name;
+    } else if (error == EACCES) {
+        failure->hint = "add yourself to the group that owns " + name +
+                        " (usually dialout: sudo usermod -aG dialout $USER, then log in again)";
+    } else if (error == ENOENT) {
+        failure->hint = "`glimmerly-cli ports` lists the serial ports";
+    }
+    return nullptr;
+}
+
+std::string SystemErrorText(uint32_t error) { return std::strerror(static_cast<int>(error)); }
+
+std::optional<std::string> DefaultPortName() { return std::nullopt; }
+
+std::string NoPortAdvice() {
+    return "no port given: use --port PORT or set GLIMMERLY_PORT; `glimmerly-cli ports` lists them";
+}
+
+std::vector<PortListing> ListSerialPorts() {
+    std::error_code error;
+    // Stable names first, so each device can show them beside its own name.
+    std::map<std::string, std::string> byId;
+    for (const auto& link : fs::directory_iterator("/dev/serial/by-id", error)) {
+        std::error_code ignored;
+        const fs::path target = fs::canonical(link.path(), ignored);
+        if (ignored) continue;
+        std::string& names = byId[target.string()];
+        names += (names.empty() ? "" : " ") + link.path().string();
+    }
+    std::vector<PortListing> ports;
+    for (const auto& entry : fs::directory_iterator("/sys/class/tty", error)) {
+        std::error_code ignored;
+        // Only ttys with a driver behind them are serial hardware; consoles and
+        // pseudo-terminals have none.
+        if (!fs::exists(entry.path() / "device" / "driver", ignored)) continue;
+        const std::string device = "/dev/" + entry.path().filename().string();
+        ports.push_back({device, byId.count(device) ? byId[device] : std::string()});
+    }
+    std::sort(ports.begin(), ports.end(), [](const PortListing& a, const PortListing& b) { return a.name < b.name; });
+    return ports;
+}
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv) { return {argv, argv + argc}; }
+
+fs::path PathFromUtf8(const std::string& text) { return fs::path(text); }
+
+bool StdinIsTerminal() { return isatty(STDIN_FILENO) == 1; }
+bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
+bool WriteStdout(const std::string& bytes, bool /*utf8Text*/) {
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+    return std::fflush(stdout) == 0 && ok;
+}
+
+void WriteStderr(const std::string& utf8) {
+    std::fwrite(utf8.data(), 1, utf8.size(), stderr);
+    std::fflush(stderr);
+}
+
+bool ReadStdin(std::vector<uint8_t>* bytes, uint64_t limit) {
+    char chunk[4096];
+    size_t n = 0;
+    while ((n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0) {
+        bytes->insert(bytes->end(), chunk, chunk + n);
+        if (bytes->size() > limit) return false;
+    }
+    return !std::ferror(stdin);
+}
+
+std::string ReadTerminalLine() {
+    std::string line;
+    std::getline(std::cin, line);
+    return line;
+}

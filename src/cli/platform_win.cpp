@@ -1,0 +1,192 @@
+#include <windows.h>
+#include <shellapi.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+
+#include "cli/platform.h"
+#include "link/win/serial_port.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Glimmerly keeps a port name of at most this many bytes, its terminator
+// included; a longer or unterminated value is no name at all, as in the window.
+constexpr DWORD PortNameSize = 10;
+constexpr const char* UserSettingsKey = "Software\\ORVEX\\GetUtil\\v3.0";
+constexpr const char* DriverKey = "Enum\\Infrared\\COM\\ROOT&INFRARED&0000";
+constexpr const char* PortNameValue = "PortName";
+constexpr const char* SerialMapKey = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+constexpr DWORD MostPortNumber = 256;
+
+std::wstring Wide(const std::string& utf8) {
+    if (utf8.empty()) return {};
+    const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
+    return wide;
+}
+
+std::string Narrow(const wchar_t* wide, int length) {
+    if (length == 0) return {};
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, length, utf8.data(), size, nullptr, nullptr);
+    return utf8;
+}
+
+// Read access only: the command line never writes to the registry.
+std::optional<std::string> ReadPortName(HKEY root, const char* path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return std::nullopt;
+    std::array<char, PortNameSize> name{};
+    DWORD size = PortNameSize;
+    const LONG status = RegQueryValueExA(key, PortNameValue, nullptr, nullptr,
+                                         reinterpret_cast<BYTE*>(name.data()), &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS || std::memchr(name.data(), 0, size) == nullptr || name[0] == '\0') {
+        return std::nullopt;
+    }
+    return std::string(name.data());
+}
+
+bool IsConsole(HANDLE handle) {
+    DWORD mode = 0;
+    return GetConsoleMode(handle, &mode) != 0;
+}
+
+}  // namespace
+
+std::unique_ptr<BytePort> OpenSerialPort(const std::string& name, PortOpenFailure* failure) {
+    // The device namespace reaches COM10 and above too, which the bare name does not.
+    const std::string device = name.rfind("\\\\", 0) == 0 ? name : "\\\\.\\" + name;
+    HANDLE handle = OpenDevicePort(device.c_str());
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        failure->reason = SystemErrorText(error);
+        if (error == ERROR_ACCESS_DENIED) {
+            failure->hint = "if Glimmerly is running, it holds " + name + ": close it first";
+        }
+        return nullptr;
+    }
+    // The port owns its handle for the life of the command.
+    class OwnedPort final : public BytePort {
+    public:
+        explicit OwnedPort(HANDLE handle) : handle_(handle), port_(handle) {}
+        ~OwnedPort() override { CloseHandle(handle_); }
+        PortTransfer Write(const uint8_t* data, uint32_t size) override { return port_.Write(data, size); }
+        PortTransfer Read(uint8_t* into, uint32_t size) override { return port_.Read(into, size); }
+        uint32_t NowMs() override { return port_.NowMs(); }
+        uint32_t TimeoutError() const override { return port_.TimeoutError(); }
+
+    private:
+        HANDLE handle_;
+        SerialBytePort port_;
+    };
+    return std::make_unique<OwnedPort>(handle);
+}
+
+std::string SystemErrorText(uint32_t error) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                            FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string words = length != 0 ? Narrow(text, static_cast<int>(length)) : std::string();
+    if (text != nullptr) LocalFree(text);
+    while (!words.empty() && (words.back() == '\n' || words.back() == '\r' || words.back() == ' ')) words.pop_back();
+    if (words.empty()) words = "system error " + std::to_string(error);
+    return words;
+}
+
+std::optional<std::string> DefaultPortName() {
+    if (auto user = ReadPortName(HKEY_CURRENT_USER, UserSettingsKey)) return user;
+    return ReadPortName(HKEY_LOCAL_MACHINE, DriverKey);
+}
+
+std::string NoPortAdvice() {
+    return "no port given: use --port PORT or set GLIMMERLY_PORT (Glimmerly has no port stored either); "
+           "`glimmerly-cli ports` lists them";
+}
+
+std::vector<PortListing> ListSerialPorts() {
+    std::vector<PortListing> ports;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SerialMapKey, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+        for (DWORD i = 0;; ++i) {
+            char device[256];
+            char name[64];
+            DWORD deviceSize = sizeof device, nameSize = sizeof name, type = 0;
+            if (RegEnumValueA(key, i, device, &deviceSize, nullptr, &type, reinterpret_cast<BYTE*>(name),
+                              &nameSize) != ERROR_SUCCESS) {
+                break;
+            }
+            if (type == REG_SZ && std::memchr(name, 0, nameSize) != nullptr) ports.push_back({name, device});
+        }
+        RegCloseKey(key);
+    }
+    if (!ports.empty()) return ports;
+    // Without the driver map, the names the system knows as devices.
+    for (DWORD number = 1; number <= MostPortNumber; ++number) {
+        const std::string name = "COM" + std::to_string(number);
+        char target[512];
+        if (QueryDosDeviceA(name.c_str(), target, sizeof target) != 0) ports.push_back({name, target});
+    }
+    return ports;
+}
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr) return {argv, argv + argc};
+    std::vector<std::string> arguments;
+    for (int i = 0; i < count; ++i) arguments.push_back(Narrow(wide[i], lstrlenW(wide[i])));
+    LocalFree(wide);
+    return arguments;
+}
+
+fs::path PathFromUtf8(const std::string& text) {
+    return fs::path(std::u8string(text.begin(), text.end()));
+}
+
+// The console's own test: the C runtime's _isatty also says yes for NUL.
+bool StdinIsTerminal() { return IsConsole(GetStdHandle(STD_INPUT_HANDLE)); }
+bool StderrIsTerminal() { return IsConsole(GetStdHandle(STD_ERROR_HANDLE)); }
+
+namespace {
+bool WriteTo(DWORD which, FILE* stream, const std::string& bytes, bool utf8Text) {
+    HANDLE handle = GetStdHandle(which);
+    if (utf8Text && IsConsole(handle)) {
+        const std::wstring wide = Wide(bytes);
+        DWORD written = 0;
+        return WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) != 0;
+    }
+    _setmode(_fileno(stream), _O_BINARY);
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
+    return std::fflush(stream) == 0 && ok;
+}
+}  // namespace
+
+bool WriteStdout(const std::string& bytes, bool utf8Text) { return WriteTo(STD_OUTPUT_HANDLE, stdout, bytes, utf8Text); }
+void WriteStderr(const std::string& utf8) { WriteTo(STD_ERROR_HANDLE, stderr, utf8, true); }
+
+bool ReadStdin(std::vector<uint8_t>* bytes, uint64_t limit) {
+    _setmode(_fileno(stdin), _O_BINARY);
+    char chunk[4096];
+    size_t n = 0;
+    while ((n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0) {
+        bytes->insert(bytes->end(), chunk, chunk + n);
+        if (bytes->size() > limit) return false;
+    }
+    return !std::ferror(stdin);
+}
+
+std::string ReadTerminalLine() {
+    std::string line;
+    std::getline(std::cin, line);
+    return line;
+}

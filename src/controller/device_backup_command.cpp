@@ -1,0 +1,197 @@
+#include "controller/device_backup_command.h"
+
+#include <shlobj.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/startup.h"
+#include "controller/busy_section.h"
+#include "controller/session.h"
+#include "controller/window_state.h"
+#include "controller/window_texts.h"
+#include "device/backup_folder.h"
+#include "link/hello.h"
+#include "link/win/serial_port.h"
+#include "ui/progress_display.h"
+
+namespace {
+
+constexpr const wchar_t* CaptionBackup = L"Quillatron Backup";
+constexpr const wchar_t* TextChooseBackupParent = L"Choose the folder to put the new backup folder in.";
+constexpr const wchar_t* TextChooseBackup = L"Choose a backup folder to restore from.";
+constexpr const char* TextBackingUp = "Backing up all files.";
+constexpr const char* TextRestoring = "Restoring files.";
+
+std::wstring Wide(const std::string& utf8) {
+    if (utf8.empty()) return {};
+    const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
+    return wide;
+}
+
+std::wstring Ansi(const char* text) {
+    std::wstring wide;
+    for (const char* c = text; *c != '\0'; ++c) wide += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+    return wide;
+}
+
+void Tell(HWND window, const std::wstring& text, UINT icon) {
+    MessageBoxW(window, text.c_str(), CaptionBackup, MB_OK | icon);
+}
+
+// The window's own words for a device failure; the system's for a port failure,
+// which also closes the port so that the monitor searches again.
+std::wstring Describe(HWND window, const Outcome& outcome) {
+    if (outcome.kind != FailureKind::Device) return Wide(outcome.detail);
+    switch (outcome.code) {
+    case ResultPortFailure: {
+        ApplyPortFailureReset(window);
+        wchar_t* text = nullptr;
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, outcome.portError, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        std::wstring words = text != nullptr ? text : L"The connection to the Quillatron failed.";
+        if (text != nullptr) LocalFree(text);
+        return words;
+    }
+    case ResultNoData: return Ansi(TextNoData);
+    case ResultFileFull: return Ansi(TextFileFull);
+    default: return Ansi(TextUnexpectedReply);
+    }
+}
+
+// The shell's folder chooser; empty when the user cancels.
+std::filesystem::path ChooseFolder(HWND window, const wchar_t* title) {
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    BROWSEINFOW browse = {};
+    browse.hwndOwner = window;
+    browse.lpszTitle = title;
+    browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    std::filesystem::path chosen;
+    if (PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&browse)) {
+        wchar_t path[MAX_PATH] = {};
+        if (SHGetPathFromIDListW(item, path)) chosen = path;
+        CoTaskMemFree(item);
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return chosen;
+}
+
+// A new folder for each backup, named by the local date and time.
+std::filesystem::path DatedFolder(const std::filesystem::path& parent) {
+    SYSTEMTIME now = {};
+    GetLocalTime(&now);
+    wchar_t name[64];
+    wsprintfW(name, L"Quillatron backup %04u-%02u-%02u %02u%02u%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
+              now.wMinute, now.wSecond);
+    return parent / name;
+}
+
+// The window's bar counts in 16 bits, and all eight files together can hold
+// about twice that: the whole range is scaled down to fit, advancing by the
+// scaled difference so that no rounding is lost on the way.
+class FittedProgress final : public ProgressSink {
+public:
+    explicit FittedProgress(ProgressSink& bar) : bar_(bar) {}
+    void ProgressBegin(uint32_t total) override {
+        divisor_ = total / BarLimit + 1;
+        done_ = 0;
+        shown_ = 0;
+        bar_.ProgressBegin(total / divisor_);
+    }
+    void ProgressAdvance(uint32_t count) override {
+        done_ += count;
+        const uint32_t scaled = done_ / divisor_;
+        bar_.ProgressAdvance(scaled - shown_);
+        shown_ = scaled;
+    }
+
+private:
+    static constexpr uint32_t BarLimit = 0xFFFF;
+    ProgressSink& bar_;
+    uint32_t divisor_ = 1;
+    uint32_t done_ = 0;
+    uint32_t shown_ = 0;
+};
+
+// The transfer itself, with the progress bar and the animated icon running.
+template <typename Work>
+Outcome Transfer(HWND window, const char* status, Work work) {
+    HCURSOR savedCursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    ShowProgressBar(window, true);
+    SetStatusLine(window, status);
+    SerialBytePort port(PortHandle);
+    WindowProgress bar(window, ProgressIcons);
+    FittedProgress progress(bar);
+    const ResultCode drained = DrainInput(port);
+    const Outcome outcome = drained == ResultOk ? work(port, progress) : DeviceFailure(port, drained);
+    ShowProgressBar(window, false);
+    SetStatusLine(window, TextEmpty);
+    SetCursor(savedCursor);
+    return outcome;
+}
+
+std::wstring FileList(const LoadedBackup& backup) {
+    std::wstring list;
+    for (const DeviceFile& file : backup.files) {
+        list += (list.empty() ? L"" : L", ") + std::to_wstring(file.facts.number);
+    }
+    return list;
+}
+
+}  // namespace
+
+LRESULT BackupAllFilesCommand(HWND window) {
+    if (ConnectedFlag == 0) {
+        Tell(window, Ansi(TextNoKeyboard), MB_ICONWARNING);
+        return TRUE;
+    }
+    const std::filesystem::path parent = ChooseFolder(window, TextChooseBackupParent);
+    if (parent.empty()) return TRUE;
+    const std::filesystem::path folder = DatedFolder(parent);
+
+    EnterBusy();
+    const Outcome outcome = Transfer(window, TextBackingUp, [&](BytePort& port, ProgressSink& progress) {
+        std::string identity;
+        if (!IdentifyDevice(port, &identity)) return DeviceFailure(port, ResultBadLength);
+        return BackupDevice(port, &progress, folder, identity, nullptr);
+    });
+    LeaveBusy();
+    if (outcome.Ok()) {
+        Tell(window, L"All eight files were backed up to:\n" + folder.wstring(), MB_ICONINFORMATION);
+    } else {
+        Tell(window, L"The backup did not finish:\n" + Describe(window, outcome), MB_ICONWARNING);
+    }
+    return TRUE;
+}
+
+LRESULT RestoreFilesCommand(HWND window) {
+    if (ConnectedFlag == 0) {
+        Tell(window, Ansi(TextNoKeyboard), MB_ICONWARNING);
+        return TRUE;
+    }
+    const std::filesystem::path folder = ChooseFolder(window, TextChooseBackup);
+    if (folder.empty()) return TRUE;
+    LoadedBackup backup;
+    const Outcome loaded = LoadBackup(folder, {}, &backup);
+    if (!loaded.Ok()) {
+        Tell(window, L"Nothing was restored:\n" + Describe(window, loaded), MB_ICONWARNING);
+        return TRUE;
+    }
+    const std::wstring question = L"Replace file(s) " + FileList(backup) + L" on the Quillatron with the backup in\n" +
+                                  folder.wstring() + L"?";
+    if (MessageBoxW(window, question.c_str(), CaptionBackup, MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return TRUE;
+
+    EnterBusy();
+    const Outcome outcome = Transfer(window, TextRestoring, [&](BytePort& port, ProgressSink& progress) {
+        return RestoreDevice(port, &progress, backup);
+    });
+    LeaveBusy();
+    if (outcome.Ok()) {
+        Tell(window, L"Restored and verified file(s) " + FileList(backup) + L".", MB_ICONINFORMATION);
+    } else {
+        Tell(window, L"The restore did not finish:\n" + Describe(window, outcome), MB_ICONWARNING);
+    }
+    return TRUE;
+}

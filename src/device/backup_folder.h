@@ -1,0 +1,59 @@
+#pragma once
+#include <array>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "device/device_files.h"
+#include "device/outcome.h"
+#include "link/byte_port.h"
+#include "link/progress.h"
+
+// A backup folder: file1.raw..file8.raw (the device's bytes exactly),
+// file1.txt..file8.txt (the same text as UTF-8 with the platform's line ends)
+// and manifest.json, written last, so that a folder without it is known to be
+// incomplete.
+inline constexpr int BackupFormat = 1;
+inline constexpr const char* ManifestName = "manifest.json";
+
+std::filesystem::path RawFilePath(const std::filesystem::path& folder, int number);
+std::filesystem::path TextFilePath(const std::filesystem::path& folder, int number);
+
+struct ManifestEntry {
+    FileFacts facts;
+    std::string sha256;
+};
+
+struct Manifest {
+    std::string identity;
+    std::string time;  // ISO 8601, UTC
+    std::vector<ManifestEntry> files;
+};
+
+std::string ManifestJson(const Manifest& manifest);
+// Reads a manifest; anything malformed is a PcFile outcome naming what is wrong.
+Outcome ParseManifest(std::span<const uint8_t> json, Manifest* manifest);
+
+// The current time as ISO 8601 UTC, to the second.
+std::string UtcTimeNow();
+
+// Backs up all eight files into `folder`, which must not exist or be empty.
+// The device's current file is left as found and the transfer is ended once.
+Outcome BackupDevice(BytePort& port, ProgressSink* progress, const std::filesystem::path& folder,
+                     const std::string& identity, Manifest* written);
+
+// A backup read back from its folder, checked: each selected file's bytes
+// match the manifest's length and SHA-256 and hold no end-of-text byte.
+struct LoadedBackup {
+    Manifest manifest;
+    std::vector<DeviceFile> files;  // the selected ones, in file order
+};
+
+// `numbers` empty selects every file the manifest lists.
+Outcome LoadBackup(const std::filesystem::path& folder, const std::vector<int>& numbers,
+                   LoadedBackup* backup);
+
+// Writes the loaded files back and reads each one back. Before anything is
+// sent, every file's length is checked against the room this device reports;
+// when one does not fit, nothing at all is written.
+Outcome RestoreDevice(BytePort& port, ProgressSink* progress, const LoadedBackup& backup);

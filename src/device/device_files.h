@@ -1,0 +1,79 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "device/outcome.h"
+#include "link/byte_port.h"
+#include "link/progress.h"
+#include "link/protocol.h"
+
+// One file of the device as seen from the PC: numbered 1..8 as the keyboard shows it.
+struct FileFacts {
+    int number = 0;
+    uint32_t length = 0;
+    uint32_t capacity = 0;
+    bool capacityFromTable = false;  // the device did not answer the capacity query
+};
+
+struct DeviceFile {
+    FileFacts facts;
+    std::vector<uint8_t> bytes;  // exactly `facts.length` device bytes
+};
+
+// Sends the hello and keeps the identity bytes exactly as they arrived.
+// False when no keyboard answered with a known identity.
+bool IdentifyDevice(BytePort& port, std::string* identity);
+
+// A visit to the device: remembers which file is current when it begins and,
+// when it ends, makes that file current again and sends the end-of-transfer
+// command exactly once, whatever happened in between. The destructor ends a
+// visit that was not ended, so an early return cannot skip it.
+class DeviceVisit {
+public:
+    explicit DeviceVisit(BytePort& port) : port_(port) {}
+    ~DeviceVisit() { End(); }
+    DeviceVisit(const DeviceVisit&) = delete;
+    DeviceVisit& operator=(const DeviceVisit&) = delete;
+
+    Outcome Begin();
+    // The outcome of putting things back; the first failure of the work itself
+    // matters more to a caller, so it is returned separately.
+    Outcome End();
+    int CurrentNumber() const { return static_cast<int>(current_) + 1; }
+
+private:
+    BytePort& port_;
+    uint32_t current_ = 0;
+    bool begun_ = false;
+    bool ended_ = false;
+};
+
+// Selects file `number` (1..8) and reads its length and capacity. A capacity
+// the device does not report is taken from the built-in table.
+Outcome ReadFileFacts(BytePort& port, int number, FileFacts* facts);
+
+// Facts of all eight files, in order.
+Outcome ReadAllFacts(BytePort& port, std::array<FileFacts, FileCount>* facts);
+
+// Selects file `number` and retrieves exactly its length of bytes.
+Outcome ReadWholeFile(BytePort& port, ProgressSink* progress, int number, DeviceFile* file);
+
+// The most bytes a replacing write may put into file `number`: the capacity
+// the device reports, or the fallback a send would use when it does not answer.
+Outcome ReadRoom(BytePort& port, int number, uint32_t* room);
+
+// Replaces the text of file `number` with `bytes` (an empty text by clearing
+// the file alone), then reads it back; a difference is a Mismatch. The bytes
+// must already be checked: within the room, no end-of-text byte.
+Outcome ReplaceFile(BytePort& port, ProgressSink* progress, int number,
+                    std::span<const uint8_t> bytes);
+
+// Reads the current file's text as it is now, exactly its length of bytes.
+Outcome ReadCurrentText(BytePort& port, ProgressSink* progress, std::vector<uint8_t>* bytes,
+                        int number);
+
+// File numbers 1..8 as file indexes 0..7.
+inline uint32_t IndexOf(int number) { return static_cast<uint32_t>(number - 1); }

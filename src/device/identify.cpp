@@ -1,0 +1,35 @@
+#include <algorithm>
+
+#include "device/device_files.h"
+#include "link/hello.h"
+
+namespace {
+
+// Lets the link's own detection run unchanged while keeping what it read:
+// the backup records the identity exactly as the keyboard sent it.
+class IdentityRecorder final : public BytePort {
+public:
+    explicit IdentityRecorder(BytePort& port) : port_(port) {}
+    PortTransfer Write(const uint8_t* data, uint32_t size) override { return port_.Write(data, size); }
+    PortTransfer Read(uint8_t* into, uint32_t size) override {
+        const PortTransfer got = port_.Read(into, size);
+        if (got.ok) received_.append(reinterpret_cast<const char*>(into), std::min(got.count, size));
+        return got;
+    }
+    uint32_t NowMs() override { return port_.NowMs(); }
+    uint32_t TimeoutError() const override { return port_.TimeoutError(); }
+    const std::string& Received() const { return received_; }
+
+private:
+    BytePort& port_;
+    std::string received_;
+};
+
+}  // namespace
+
+bool IdentifyDevice(BytePort& port, std::string* identity) {
+    IdentityRecorder recorder(port);
+    if (DetectDevice(recorder) != HelloOutcome::DeviceFound) return false;
+    *identity = recorder.Received();
+    return true;
+}
