@@ -1,5 +1,6 @@
 #include "controller/window_menu.h"
 
+#include "controller/device_backup_command.h"
 #include "controller/port_menu.h"
 #include "controller/session.h"
 #include "controller/window_switch.h"
@@ -9,6 +10,8 @@ namespace {
 constexpr const char* TextPortMenu = "Port";
 constexpr const char* TextToFullWindow = "Full window";
 constexpr const char* TextToCompactWindow = "Compact window";
+constexpr const char* TextBackUpAllFiles = "Back up all files...";
+constexpr const char* TextRestoreFiles = "Restore files...";
 
 // One row per item of ours on the window menu: its id, its text in this
 // window, what it does, and whether it waits while a command runs.
@@ -23,8 +26,15 @@ const char* SwitchWindowText(HWND window) {
     return IsFullWindow(window) ? TextToCompactWindow : TextToFullWindow;
 }
 
+const char* BackUpText(HWND) { return TextBackUpAllFiles; }
+const char* RestoreText(HWND) { return TextRestoreFiles; }
+void BackUp(HWND window) { BackupAllFilesCommand(window); }
+void Restore(HWND window) { RestoreFilesCommand(window); }
+
 constexpr WindowMenuItem WindowMenuItems[] = {
     {IdSwitchWindow, SwitchWindowText, SwitchWindowCommand, true},
+    {IdBackUpAllFiles, BackUpText, BackUp, true},
+    {IdRestoreFiles, RestoreText, Restore, true},
 };
 
 // The Port submenu of the current main window (each window has its own menu).

@@ -8,6 +8,8 @@
 // WM_SYSCOMMAND for itself, so every id is a multiple of 16, below 0xF000.
 inline constexpr UINT WindowMenuIdMask = 0xFFF0;
 inline constexpr UINT IdSwitchWindow = 0x1000;
+inline constexpr UINT IdBackUpAllFiles = 0x1010;
+inline constexpr UINT IdRestoreFiles = 0x1020;
 inline constexpr UINT IdPortFirst = 0x2000;  // one id every 16 for each listed port
 inline constexpr UINT IdPortStep = 0x10;
 inline constexpr UINT IdDriverPort = 0x2800;
