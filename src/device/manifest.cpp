@@ -7,7 +7,10 @@
 
 namespace {
 
-using nlohmann::json;
+// One JSON type for reading and writing: the writer needs the keys in their
+// written order, and a second type would be a second copy of the library's
+// parser and printer in every program that links this.
+using json = nlohmann::ordered_json;
 
 constexpr uint32_t LargestWord = 0xFFFF;
 constexpr size_t Sha256HexDigits = 64;
@@ -58,23 +61,22 @@ Outcome ParseEntry(const json& item, ManifestEntry* entry) {
 
 std::string ManifestJson(const Manifest& manifest) {
     // Written in the order a reader expects: format first, files last.
-    using ordered = nlohmann::ordered_json;
-    ordered files = ordered::array();
+    json files = json::array();
     for (const ManifestEntry& entry : manifest.files) {
-        ordered item = {{"file", entry.facts.number},
+        json item = {{"file", entry.facts.number},
                      {"length", entry.facts.length},
                      {"capacity", entry.facts.capacity},
                      {"sha256", entry.sha256}};
         if (entry.facts.capacityFromTable) item["capacity_from"] = CapacityFromTable;
         files.push_back(item);
     }
-    const ordered document = {{"format", BackupFormat},
+    const json document = {{"format", BackupFormat},
                            {"identity", manifest.identity},
                            {"time", manifest.time},
                            {"files", files}};
     // An identity with bytes that are not UTF-8 is written with replacement
     // characters instead of failing the whole backup.
-    return document.dump(2, ' ', false, ordered::error_handler_t::replace) + "\n";
+    return document.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
 Outcome ParseManifest(std::span<const uint8_t> text, Manifest* manifest) {
