@@ -100,7 +100,8 @@ Outcome RenamePcFile(const PcPath& from, const PcPath& to) {
 PcPathState InspectPcPath(const PcPath& path) {
     struct stat facts {};
     if (::stat(path.Text().c_str(), &facts) != 0) {
-        return errno == ENOENT ? PcPathState::Missing : PcPathState::Occupied;
+        // ENOTDIR: a file stands where a folder above it should be.
+        return errno == ENOENT || errno == ENOTDIR ? PcPathState::Missing : PcPathState::Occupied;
     }
     if (!S_ISDIR(facts.st_mode)) return PcPathState::Occupied;
     DIR* folder = ::opendir(path.Text().c_str());
