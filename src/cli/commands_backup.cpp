@@ -40,11 +40,9 @@ int Confirm(const RestoreOptions& options, const LoadedBackup& backup) {
 }  // namespace
 
 int RunBackup(const GlobalOptions& global, const std::string& folder) {
-    const std::filesystem::path path = PathFromUtf8(folder);
+    const PcPath path = PathFromUtf8(folder);
     // A folder that is in the way is found before the keyboard is disturbed.
-    std::error_code error;
-    if (std::filesystem::exists(path, error) &&
-        (!std::filesystem::is_directory(path, error) || !std::filesystem::is_empty(path, error))) {
+    if (InspectPcPath(path) == PcPathState::Occupied) {
         Say(folder + " exists and is not an empty folder");
         return ExitUsage;
     }

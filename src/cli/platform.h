@@ -1,11 +1,11 @@
 #pragma once
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "device/pc_files.h"
 #include "link/byte_port.h"
 
 // What differs between Windows and Linux for the command line, behind one face.
@@ -34,7 +34,7 @@ std::vector<PortListing> ListSerialPorts();
 
 // The arguments as UTF-8, whatever the platform hands over.
 std::vector<std::string> Utf8Arguments(int argc, char** argv);
-std::filesystem::path PathFromUtf8(const std::string& text);
+PcPath PathFromUtf8(const std::string& text);
 
 bool StdinIsTerminal();
 bool StderrIsTerminal();

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <map>
 #include <system_error>
@@ -63,7 +64,7 @@ std::vector<PortListing> ListSerialPorts() {
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv) { return {argv, argv + argc}; }
 
-fs::path PathFromUtf8(const std::string& text) { return fs::path(text); }
+PcPath PathFromUtf8(const std::string& text) { return PcPath(text); }
 
 bool StdinIsTerminal() { return isatty(STDIN_FILENO) == 1; }
 bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }

@@ -11,8 +11,6 @@
 #include "cli/platform.h"
 #include "link/win/serial_port.h"
 
-namespace fs = std::filesystem;
-
 namespace {
 
 // Glimmerly keeps a port name of at most this many bytes, its terminator
@@ -149,9 +147,7 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
     return arguments;
 }
 
-fs::path PathFromUtf8(const std::string& text) {
-    return fs::path(std::u8string(text.begin(), text.end()));
-}
+PcPath PathFromUtf8(const std::string& text) { return PcPath(text); }
 
 // The console's own test: the C runtime's _isatty also says yes for NUL.
 bool StdinIsTerminal() { return IsConsole(GetStdHandle(STD_INPUT_HANDLE)); }

@@ -2,7 +2,6 @@
 
 #include <shlobj.h>
 
-#include <filesystem>
 #include <string>
 
 #include "app/startup.h"
@@ -29,6 +28,15 @@ std::wstring Wide(const std::string& utf8) {
     std::wstring wide(static_cast<size_t>(size), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
     return wide;
+}
+
+std::string Narrow(const wchar_t* wide) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) return {};
+    std::string utf8(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), size, nullptr, nullptr);
+    utf8.pop_back();  // the terminating zero
+    return utf8;
 }
 
 std::wstring Ansi(const char* text) {
@@ -62,16 +70,16 @@ std::wstring Describe(HWND window, const Outcome& outcome) {
 }
 
 // The shell's folder chooser; empty when the user cancels.
-std::filesystem::path ChooseFolder(HWND window, const wchar_t* title) {
+PcPath ChooseFolder(HWND window, const wchar_t* title) {
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     BROWSEINFOW browse = {};
     browse.hwndOwner = window;
     browse.lpszTitle = title;
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-    std::filesystem::path chosen;
+    PcPath chosen;
     if (PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&browse)) {
         wchar_t path[MAX_PATH] = {};
-        if (SHGetPathFromIDListW(item, path)) chosen = path;
+        if (SHGetPathFromIDListW(item, path)) chosen = PcPath(Narrow(path));
         CoTaskMemFree(item);
     }
     if (SUCCEEDED(com)) CoUninitialize();
@@ -79,13 +87,21 @@ std::filesystem::path ChooseFolder(HWND window, const wchar_t* title) {
 }
 
 // A new folder for each backup, named by the local date and time.
-std::filesystem::path DatedFolder(const std::filesystem::path& parent) {
+PcPath DatedFolder(const PcPath& parent) {
     SYSTEMTIME now = {};
     GetLocalTime(&now);
-    wchar_t name[64];
-    wsprintfW(name, L"Quillatron backup %04u-%02u-%02u %02u%02u%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
+    char name[64];
+    wsprintfA(name, "Quillatron backup %04u-%02u-%02u %02u%02u%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
               now.wMinute, now.wSecond);
     return parent / name;
+}
+
+// The keyboard can go while a dialog of ours is open (the poll runs in its
+// message loop), so each transfer checks again right before it starts.
+bool KeyboardConnected(HWND window) {
+    if (ConnectedFlag != 0) return true;
+    Tell(window, Ansi(TextNoKeyboard), MB_ICONWARNING);
+    return false;
 }
 
 // The window's bar counts in 16 bits, and all eight files together can hold
@@ -135,7 +151,8 @@ Outcome Transfer(HWND window, const char* status, Work work) {
 std::wstring FileList(const LoadedBackup& backup) {
     std::wstring list;
     for (const DeviceFile& file : backup.files) {
-        list += (list.empty() ? L"" : L", ") + std::to_wstring(file.facts.number);
+        if (!list.empty()) list += L", ";
+        list += static_cast<wchar_t>(L'0' + file.facts.number);  // 1 to 8
     }
     return list;
 }
@@ -143,14 +160,22 @@ std::wstring FileList(const LoadedBackup& backup) {
 }  // namespace
 
 LRESULT BackupAllFilesCommand(HWND window) {
-    if (ConnectedFlag == 0) {
-        Tell(window, Ansi(TextNoKeyboard), MB_ICONWARNING);
-        return TRUE;
-    }
-    const std::filesystem::path parent = ChooseFolder(window, TextChooseBackupParent);
-    if (parent.empty()) return TRUE;
-    const std::filesystem::path folder = DatedFolder(parent);
+    if (!KeyboardConnected(window)) return TRUE;
+    const PcPath parent = ChooseFolder(window, TextChooseBackupParent);
+    if (parent.Empty()) return TRUE;
+    return BackupIntoFolder(window, parent);
+}
 
+LRESULT RestoreFilesCommand(HWND window) {
+    if (!KeyboardConnected(window)) return TRUE;
+    const PcPath folder = ChooseFolder(window, TextChooseBackup);
+    if (folder.Empty()) return TRUE;
+    return RestoreFromFolder(window, folder);
+}
+
+LRESULT BackupIntoFolder(HWND window, const PcPath& parent) {
+    if (!KeyboardConnected(window)) return TRUE;
+    const PcPath folder = DatedFolder(parent);
     EnterBusy();
     const Outcome outcome = Transfer(window, TextBackingUp, [&](BytePort& port, ProgressSink& progress) {
         std::string identity;
@@ -159,20 +184,14 @@ LRESULT BackupAllFilesCommand(HWND window) {
     });
     LeaveBusy();
     if (outcome.Ok()) {
-        Tell(window, L"All eight files were backed up to:\n" + folder.wstring(), MB_ICONINFORMATION);
+        Tell(window, L"All eight files were backed up to:\n" + Wide(folder.Text()), MB_ICONINFORMATION);
     } else {
         Tell(window, L"The backup did not finish:\n" + Describe(window, outcome), MB_ICONWARNING);
     }
     return TRUE;
 }
 
-LRESULT RestoreFilesCommand(HWND window) {
-    if (ConnectedFlag == 0) {
-        Tell(window, Ansi(TextNoKeyboard), MB_ICONWARNING);
-        return TRUE;
-    }
-    const std::filesystem::path folder = ChooseFolder(window, TextChooseBackup);
-    if (folder.empty()) return TRUE;
+LRESULT RestoreFromFolder(HWND window, const PcPath& folder) {
     LoadedBackup backup;
     const Outcome loaded = LoadBackup(folder, {}, &backup);
     if (!loaded.Ok()) {
@@ -180,8 +199,9 @@ LRESULT RestoreFilesCommand(HWND window) {
         return TRUE;
     }
     const std::wstring question = L"Replace file(s) " + FileList(backup) + L" on the Quillatron with the backup in\n" +
-                                  folder.wstring() + L"?";
+                                  Wide(folder.Text()) + L"?";
     if (MessageBoxW(window, question.c_str(), CaptionBackup, MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return TRUE;
+    if (!KeyboardConnected(window)) return TRUE;
 
     EnterBusy();
     const Outcome outcome = Transfer(window, TextRestoring, [&](BytePort& port, ProgressSink& progress) {

@@ -1,5 +1,4 @@
 #include <numeric>
-#include <system_error>
 
 #include "device/backup_folder.h"
 #include "device/pc_files.h"
@@ -7,29 +6,23 @@
 #include "device/sha256.h"
 #include "device/text_forms.h"
 
-namespace fs = std::filesystem;
-
 namespace {
 
-fs::path NumberedPath(const fs::path& folder, int number, const char* extension) {
+PcPath NumberedPath(const PcPath& folder, int number, const char* extension) {
     return folder / ("file" + std::to_string(number) + extension);
 }
 
 // A backup never mixes with other files: the folder is made here, or was empty.
-Outcome PrepareFolder(const fs::path& folder) {
-    std::error_code error;
-    if (fs::exists(folder, error)) {
-        if (!fs::is_directory(folder, error) || !fs::is_empty(folder, error) || error) {
-            return Failure(FailureKind::Usage, PathText(folder) + " exists and is not an empty folder");
-        }
-        return Success();
+Outcome PrepareFolder(const PcPath& folder) {
+    switch (InspectPcPath(folder)) {
+    case PcPathState::EmptyFolder: return Success();
+    case PcPathState::Missing: return CreatePcFolders(folder);
+    case PcPathState::Occupied: break;
     }
-    fs::create_directories(folder, error);
-    if (error) return Failure(FailureKind::PcFile, "cannot create " + PathText(folder) + ": " + error.message());
-    return Success();
+    return Failure(FailureKind::Usage, PathText(folder) + " exists and is not an empty folder");
 }
 
-Outcome SaveFile(const fs::path& folder, const DeviceFile& file, Manifest* manifest) {
+Outcome SaveFile(const PcPath& folder, const DeviceFile& file, Manifest* manifest) {
     const int number = file.facts.number;
     Outcome outcome = WritePcFile(RawFilePath(folder, number), file.bytes);
     if (!outcome.Ok()) return outcome;
@@ -45,19 +38,16 @@ Outcome SaveFile(const fs::path& folder, const DeviceFile& file, Manifest* manif
 
 // The manifest goes in under a temporary name and is renamed into place, so
 // that even a crash while writing it leaves no folder that looks complete.
-Outcome SaveManifest(const fs::path& folder, const Manifest& manifest) {
+Outcome SaveManifest(const PcPath& folder, const Manifest& manifest) {
     const std::string json = ManifestJson(manifest);
-    const fs::path temporary = folder / "manifest.json.partial";
+    const PcPath temporary = folder / "manifest.json.partial";
     const Outcome outcome =
         WritePcFile(temporary, {reinterpret_cast<const uint8_t*>(json.data()), json.size()});
     if (!outcome.Ok()) return outcome;
-    std::error_code error;
-    fs::rename(temporary, folder / ManifestName, error);
-    if (error) return Failure(FailureKind::PcFile, "cannot write " + PathText(folder / ManifestName));
-    return Success();
+    return RenamePcFile(temporary, folder / ManifestName);
 }
 
-Outcome ReadEveryFile(BytePort& port, ProgressSink* progress, const fs::path& folder,
+Outcome ReadEveryFile(BytePort& port, ProgressSink* progress, const PcPath& folder,
                       Manifest* manifest) {
     std::array<FileFacts, FileCount> facts;
     Outcome outcome = ReadAllFacts(port, &facts);
@@ -78,10 +68,10 @@ Outcome ReadEveryFile(BytePort& port, ProgressSink* progress, const fs::path& fo
 
 }  // namespace
 
-fs::path RawFilePath(const fs::path& folder, int number) { return NumberedPath(folder, number, ".raw"); }
-fs::path TextFilePath(const fs::path& folder, int number) { return NumberedPath(folder, number, ".txt"); }
+PcPath RawFilePath(const PcPath& folder, int number) { return NumberedPath(folder, number, ".raw"); }
+PcPath TextFilePath(const PcPath& folder, int number) { return NumberedPath(folder, number, ".txt"); }
 
-Outcome BackupDevice(BytePort& port, ProgressSink* progress, const fs::path& folder,
+Outcome BackupDevice(BytePort& port, ProgressSink* progress, const PcPath& folder,
                      const std::string& identity, Manifest* written) {
     Outcome outcome = PrepareFolder(folder);
     if (!outcome.Ok()) return outcome;

@@ -1,11 +1,11 @@
 #pragma once
 #include <array>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "device/device_files.h"
 #include "device/outcome.h"
+#include "device/pc_files.h"
 #include "link/byte_port.h"
 #include "link/progress.h"
 
@@ -16,8 +16,8 @@
 inline constexpr int BackupFormat = 1;
 inline constexpr const char* ManifestName = "manifest.json";
 
-std::filesystem::path RawFilePath(const std::filesystem::path& folder, int number);
-std::filesystem::path TextFilePath(const std::filesystem::path& folder, int number);
+PcPath RawFilePath(const PcPath& folder, int number);
+PcPath TextFilePath(const PcPath& folder, int number);
 
 struct ManifestEntry {
     FileFacts facts;
@@ -39,7 +39,7 @@ std::string UtcTimeNow();
 
 // Backs up all eight files into `folder`, which must not exist or be empty.
 // The device's current file is left as found and the transfer is ended once.
-Outcome BackupDevice(BytePort& port, ProgressSink* progress, const std::filesystem::path& folder,
+Outcome BackupDevice(BytePort& port, ProgressSink* progress, const PcPath& folder,
                      const std::string& identity, Manifest* written);
 
 // A backup read back from its folder, checked: each selected file's bytes
@@ -50,7 +50,7 @@ struct LoadedBackup {
 };
 
 // `numbers` empty selects every file the manifest lists.
-Outcome LoadBackup(const std::filesystem::path& folder, const std::vector<int>& numbers,
+Outcome LoadBackup(const PcPath& folder, const std::vector<int>& numbers,
                    LoadedBackup* backup);
 
 // Writes the loaded files back and reads each one back. Before anything is

@@ -1,33 +1,51 @@
 #include "device/pc_files.h"
 
-#include <fstream>
+namespace {
 
-std::string PathText(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
+bool IsSeparator(char c) {
+#ifdef _WIN32
+    return c == '\\' || c == '/';
+#else
+    return c == '/';
+#endif
 }
 
-Outcome WritePcFile(const std::filesystem::path& path, std::span<const uint8_t> bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out) out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    // A full disk often shows only when the buffer is flushed at the close.
-    if (!out) return Failure(FailureKind::PcFile, "cannot write " + PathText(path));
-    return Success();
+}  // namespace
+
+PcPath PcPath::operator/(std::string_view name) const {
+    if (text_.empty()) return PcPath(std::string(name));
+    std::string joined = text_;
+    if (!IsSeparator(joined.back())) joined += PcPathSeparator;
+    joined += name;
+    return PcPath(std::move(joined));
 }
 
-Outcome ReadPcFile(const std::filesystem::path& path, uint64_t limit, std::vector<uint8_t>* bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return Failure(FailureKind::PcFile, "cannot read " + PathText(path));
-    std::vector<uint8_t> content;
-    char chunk[4096];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-        content.insert(content.end(), chunk, chunk + in.gcount());
-        if (content.size() > limit) {
-            return Failure(FailureKind::PcFile, PathText(path) + " is larger than any file the keyboard holds");
+PcPath PcPath::Parent() const {
+    size_t end = text_.size();
+    while (end > 1 && IsSeparator(text_[end - 1])) --end;
+    size_t cut = end;
+    while (cut > 0 && !IsSeparator(text_[cut - 1])) --cut;
+    if (cut == 0) return {};
+    size_t keep = cut - 1;
+    while (keep > 0 && IsSeparator(text_[keep - 1])) --keep;
+    // The root ("/", "C:\") keeps its separator: "C:" alone means the drive's
+    // current folder.
+    if (keep == 0 || text_[keep - 1] == ':') keep = cut;
+    return PcPath(text_.substr(0, keep));
+}
+
+Outcome CreatePcFolders(const PcPath& path) {
+    std::string reason;
+    FolderMade made = CreateOnePcFolder(path, &reason);
+    if (made == FolderMade::NoParent) {
+        const PcPath parent = path.Parent();
+        // Each step is shorter than the last, so this ends at the root.
+        if (!parent.Empty() && parent.Text().size() < path.Text().size()) {
+            const Outcome above = CreatePcFolders(parent);
+            if (!above.Ok()) return above;
+            made = CreateOnePcFolder(path, &reason);
         }
     }
-    if (in.bad()) return Failure(FailureKind::PcFile, "cannot read " + PathText(path));
-    *bytes = std::move(content);
-    return Success();
+    if (made == FolderMade::Made || made == FolderMade::Exists) return Success();
+    return Failure(FailureKind::PcFile, "cannot create " + path.Text() + (reason.empty() ? "" : ": " + reason));
 }

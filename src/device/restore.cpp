@@ -6,8 +6,6 @@
 #include "device/progress_span.h"
 #include "device/sha256.h"
 
-namespace fs = std::filesystem;
-
 namespace {
 
 // Larger than any manifest of eight entries could honestly be.
@@ -20,7 +18,7 @@ Outcome Damaged(const std::string& what, int number = 0) {
 
 // The raw file must be exactly what the manifest says was backed up, and must
 // be writable at all: the end-of-text byte would end the device's write early.
-Outcome LoadRawFile(const fs::path& folder, const ManifestEntry& entry, DeviceFile* file) {
+Outcome LoadRawFile(const PcPath& folder, const ManifestEntry& entry, DeviceFile* file) {
     const int number = entry.facts.number;
     std::vector<uint8_t> bytes;
     Outcome outcome = ReadPcFile(RawFilePath(folder, number), LargestLength, &bytes);
@@ -78,10 +76,9 @@ Outcome WriteEveryFile(BytePort& port, ProgressSink* progress, const LoadedBacku
 
 }  // namespace
 
-Outcome LoadBackup(const fs::path& folder, const std::vector<int>& numbers, LoadedBackup* backup) {
+Outcome LoadBackup(const PcPath& folder, const std::vector<int>& numbers, LoadedBackup* backup) {
     std::vector<uint8_t> json;
-    std::error_code error;
-    if (!fs::exists(folder / ManifestName, error)) {
+    if (InspectPcPath(folder / ManifestName) == PcPathState::Missing) {
         return Failure(FailureKind::PcFile, "incomplete backup: " + PathText(folder) + " has no manifest.json");
     }
     Outcome outcome = ReadPcFile(folder / ManifestName, ManifestLimit, &json);

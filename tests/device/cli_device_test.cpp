@@ -229,7 +229,7 @@ TEST_F(CliOnDevice, PutChangesNothingUnlessTheTextIsSound) {
 TEST_F(CliOnDevice, CapacityTheKeyboardDoesNotReportComesFromTheTable) {
     SetFile(8, B("eight"));
     Do("badstatus 1000 91");  // the capacity query refused, at once
-    const fs::path folder = work_ / "table";
+    const fs::path folder = work_ / "missing parent" / "table";
     ASSERT_EQ(Cli("backup '" + folder.string() + "'").exit, 0);
     const auto manifest = nlohmann::json::parse(Slurp(folder / "manifest.json"));
     EXPECT_EQ(manifest["files"][0]["capacity"], 32415);
@@ -256,6 +256,8 @@ TEST_F(CliOnDevice, DeviceLostHalfWayLeavesNoCompleteLookingBackup) {
     EXPECT_TRUE(fs::exists(folder / "file1.raw"));
     EXPECT_FALSE(fs::exists(folder / "manifest.json"));
     EXPECT_EQ(Cli("restore --yes '" + folder.string() + "'").exit, 5);
+    EXPECT_EQ(Cli("backup '" + folder.string() + "'").exit, 2) << "a folder in the way";
+    EXPECT_EQ(Cli("backup '" + (folder / "file1.raw").string() + "'").exit, 2) << "a file in the way";
 
     // A port that hangs up is a failed call, not a silent one.
     Do("present 1");

@@ -41,6 +41,14 @@ TEST(Manifest, WhatIsWrittenIsReadBack) {
     EXPECT_TRUE(read.files[1].facts.capacityFromTable);
     EXPECT_FALSE(read.files[0].facts.capacityFromTable);
 
+    // What a later version may add, nested or not, is passed over.
+    std::string extended = json;
+    extended.insert(extended.find("\"sha256\""), R"("note": {"file": 9, "x": [1, {"sha256": 2}]}, )");
+    extended.insert(1, R"("more": [{"files": 3}], )");
+    ASSERT_TRUE(Parse(extended, &read).Ok());
+    ASSERT_EQ(read.files.size(), 2u);
+    EXPECT_EQ(read.files[0].sha256, Digest);
+
     // An identity that is not UTF-8 is still written, not a failed backup.
     written.identity = "\xFF\xFE";
     EXPECT_TRUE(Parse(ManifestJson(written), &read).Ok());
@@ -61,6 +69,15 @@ TEST(Manifest, DamageIsRefused) {
         {"digest not hex", WithFiles(Entry("1", "3", std::string(64, 'g')))},
         {"listed twice", WithFiles(Entry("2", "3") + "," + Entry("2", "3"))},
         {"entry not an object", WithFiles("7")},
+        {"entry an array", WithFiles("[" + Entry("1", "3") + "]")},
+        {"file in an array", WithFiles(Entry("[1]", "3"))},
+        {"capacity null", WithFiles(R"({"file": 1, "length": 3, "capacity": null, "sha256": ")" + Digest + "\"}")},
+        {"format as text", WithFiles(Entry("1", "3"), "\"1\"")},
+        {"files an object", R"({"format": 1, "files": {"file": 1}})"},
+        {"files listed again, last as a number", [] {
+             std::string json = WithFiles(Entry("1", "3"));
+             return json.insert(json.size() - 1, R"(, "files": 2)");
+         }()},
     };
     for (const auto& [name, json] : damaged) {
         Manifest manifest;

@@ -1,6 +1,9 @@
 // The full window's commands: send, file switch, the two options, the
 // clipboard preview, and what is not a command.
+#include <algorithm>
+
 #include "controller_fixture.h"
+#include "controller/device_backup_command.h"
 #include "controller/file_switch.h"
 
 namespace {
@@ -184,6 +187,84 @@ TEST(FileSwitch, AFailedSelectionReportsItsOwnError) {
     EXPECT_EQ(SwitchDeviceFile(port, 2, &length, &portError), ResultPortFailure);
     EXPECT_EQ(portError, static_cast<uint32_t>(ERROR_ACCESS_DENIED));
     EXPECT_EQ(length, 7u) << "the failed length query leaves the length alone";
+}
+
+// The names in a folder, sorted.
+std::vector<std::string> FolderNames(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (lstrcmpA(entry.cFileName, ".") != 0 && lstrcmpA(entry.cFileName, "..") != 0) names.push_back(entry.cFileName);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void RemoveFolder(const std::string& folder) {
+    for (const std::string& name : FolderNames(folder)) {
+        const std::string path = folder + "\\" + name;
+        if (!DeleteFileA(path.c_str())) RemoveFolder(path);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+std::string FileBytes(const std::string& path) {
+    std::string bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    char chunk[4096];
+    DWORD got = 0;
+    while (file != INVALID_HANDLE_VALUE && ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    return bytes;
+}
+
+// The window menu's backup and restore, from the folder the chooser would
+// hand over: a complete folder, then a changed file put back.
+TEST_F(Controller, WindowMenuBacksUpEveryFileAndRestoresAChangedOne) {
+    Sim("file 2 " + Hex("two\r\xA7"));
+    Sim("file 8 " + Hex("eight"));
+    Sim("current 2");
+    char temp[MAX_PATH];
+    ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
+    const std::string parent = std::string(temp) + "glimmerly menu " + std::to_string(GetCurrentProcessId());
+    RemoveFolder(parent);
+    ASSERT_TRUE(CreateDirectoryA(parent.c_str(), nullptr));
+    Open(IDD_FULL_WINDOW);
+    Connect();
+    BoxWatcher watcher;
+
+    EXPECT_EQ(BackupIntoFolder(window_, PcPath(parent)), TRUE);
+    const std::vector<std::string> made = FolderNames(parent);
+    ASSERT_EQ(made.size(), 1u);
+    EXPECT_EQ(made[0].rfind("Quillatron backup ", 0), 0u) << made[0];
+    const std::string folder = parent + "\\" + made[0];
+    std::vector<std::string> expected = {"manifest.json"};
+    for (int n = 1; n <= 8; ++n) {
+        expected.push_back("file" + std::to_string(n) + ".raw");
+        expected.push_back("file" + std::to_string(n) + ".txt");
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(FolderNames(folder), expected) << "every file, and no temporary manifest left";
+    EXPECT_EQ(FileBytes(folder + "\\file2.raw"), "two\r\xA7");
+    EXPECT_EQ(FileBytes(folder + "\\file2.txt"), "two\r\n\xC3\xB1") << "UTF-8 with the Windows line end";
+
+    Sim("file 2 " + Hex("changed"));
+    Sim("file 8 " + Hex(""));
+    EXPECT_EQ(RestoreFromFolder(window_, PcPath(folder)), TRUE);
+    EXPECT_EQ(SimBytes("get-file 2"), "two\r\xA7");
+    EXPECT_EQ(SimBytes("get-file 8"), "eight");
+    EXPECT_EQ(Sim("get-current"), "ok 2") << "the current file as it was found";
+    EXPECT_EQ(BusyFlag, 0u);
+
+    const auto seen = watcher.Seen();
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0].text.rfind("All eight files were backed up to:", 0), 0u) << seen[0].text;
+    EXPECT_EQ(seen[1].text.rfind("Replace file(s) 1, 2, 3, 4, 5, 6, 7, 8 ", 0), 0u) << seen[1].text;
+    EXPECT_EQ(seen[2].text, "Restored and verified file(s) 1, 2, 3, 4, 5, 6, 7, 8.");
+    RemoveFolder(parent);
 }
 
 TEST_F(Controller, AutoRetrieveOptionTakesTheCheckStateAndStoresIt) {

@@ -224,7 +224,7 @@ BOOL CALLBACK CollectText(HWND child, LPARAM into) {
 }
 
 HWND FindOurBox(std::string* caption) {
-    for (const char* name : {"Quillatron Error", "Quillatron Notice", "Find the keyboard"}) {
+    for (const char* name : {"Quillatron Error", "Quillatron Notice", "Find the keyboard", "Quillatron Backup"}) {
         HWND box = FindWindowA("#32770", name);
         DWORD process = 0;
         if (box != nullptr) GetWindowThreadProcessId(box, &process);

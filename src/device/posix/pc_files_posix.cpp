@@ -1,0 +1,126 @@
+// Whole files and folders through the POSIX calls.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "device/pc_files.h"
+
+namespace {
+
+constexpr size_t ReadChunk = 64 * 1024;
+constexpr mode_t NewFileMode = 0666;
+constexpr mode_t NewFolderMode = 0777;
+
+std::string Reason() { return std::strerror(errno); }
+
+Outcome Refused(const char* what, const PcPath& path) {
+    return Failure(FailureKind::PcFile, std::string(what) + " " + path.Text() + ": " + Reason());
+}
+
+// Closes on every path out, keeping the first error.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int Get() const { return fd_; }
+    bool Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+bool WriteAll(int fd, std::span<const uint8_t> bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        done += static_cast<size_t>(written);
+    }
+    return true;
+}
+
+// A rename is on the disk only once its folder is: the manifest's rename is
+// what marks a backup complete.
+void FlushFolderOf(const PcPath& path) {
+    const PcPath parent = path.Parent();
+    Descriptor folder(::open(parent.Empty() ? "." : parent.Text().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.Get() >= 0) ::fsync(folder.Get());
+}
+
+}  // namespace
+
+Outcome WritePcFile(const PcPath& path, std::span<const uint8_t> bytes) {
+    Descriptor file(::open(path.Text().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, NewFileMode));
+    if (file.Get() < 0) return Refused("cannot write", path);
+    // A full disk may show only at the flush or the close.
+    if (!WriteAll(file.Get(), bytes) || ::fsync(file.Get()) != 0 || !file.Close()) {
+        return Refused("cannot write", path);
+    }
+    return Success();
+}
+
+Outcome ReadPcFile(const PcPath& path, uint64_t limit, std::vector<uint8_t>* bytes) {
+    Descriptor file(::open(path.Text().c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.Get() < 0) return Refused("cannot read", path);
+    std::vector<uint8_t> content;
+    uint8_t chunk[ReadChunk];
+    for (;;) {
+        const ssize_t got = ::read(file.Get(), chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return Refused("cannot read", path);
+        if (got == 0) break;
+        content.insert(content.end(), chunk, chunk + got);
+        if (content.size() > limit) {
+            return Failure(FailureKind::PcFile, path.Text() + " is larger than any file the keyboard holds");
+        }
+    }
+    *bytes = std::move(content);
+    return Success();
+}
+
+Outcome RenamePcFile(const PcPath& from, const PcPath& to) {
+    if (::rename(from.Text().c_str(), to.Text().c_str()) != 0) return Refused("cannot write", to);
+    FlushFolderOf(to);
+    return Success();
+}
+
+PcPathState InspectPcPath(const PcPath& path) {
+    struct stat facts {};
+    if (::stat(path.Text().c_str(), &facts) != 0) {
+        // ENOTDIR: a file stands where a folder above it should be.
+        return errno == ENOENT || errno == ENOTDIR ? PcPathState::Missing : PcPathState::Occupied;
+    }
+    if (!S_ISDIR(facts.st_mode)) return PcPathState::Occupied;
+    DIR* folder = ::opendir(path.Text().c_str());
+    if (folder == nullptr) return PcPathState::Occupied;
+    PcPathState state = PcPathState::EmptyFolder;
+    while (const dirent* entry = ::readdir(folder)) {
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
+            state = PcPathState::Occupied;
+            break;
+        }
+    }
+    ::closedir(folder);
+    return state;
+}
+
+FolderMade CreateOnePcFolder(const PcPath& path, std::string* reason) {
+    if (::mkdir(path.Text().c_str(), NewFolderMode) == 0) return FolderMade::Made;
+    if (errno == EEXIST) return FolderMade::Exists;
+    const bool noParent = errno == ENOENT;
+    *reason = Reason();
+    return noParent ? FolderMade::NoParent : FolderMade::Failed;
+}
