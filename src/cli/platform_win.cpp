@@ -9,13 +9,13 @@
 #include <iostream>
 
 #include "cli/platform.h"
+#include "link/port_name.h"
 #include "link/win/serial_port.h"
 
 namespace {
 
 // Glimmerly keeps a port name of at most this many bytes, its terminator
 // included; a longer or unterminated value is no name at all, as in the window.
-constexpr DWORD PortNameSize = 10;
 constexpr const char* UserSettingsKey = "Software\\ORVEX\\GetUtil\\v3.0";
 constexpr const char* DriverKey = "Enum\\Infrared\\COM\\ROOT&INFRARED&0000";
 constexpr const char* PortNameValue = "PortName";
@@ -38,19 +38,19 @@ std::string Narrow(const wchar_t* wide, int length) {
     return utf8;
 }
 
-// Read access only: the command line never writes to the registry.
-std::optional<std::string> ReadPortName(HKEY root, const char* path) {
+// Read access only: the command line never writes to the registry. The value
+// is judged by the same rule as the window program's, so both use one port.
+std::optional<std::string> ReadPortName(HKEY root, const char* path, PortNameType rule) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return std::nullopt;
-    std::array<char, PortNameSize> name{};
+    std::array<uint8_t, PortNameSize> value{};
     DWORD size = PortNameSize;
-    const LONG status = RegQueryValueExA(key, PortNameValue, nullptr, nullptr,
-                                         reinterpret_cast<BYTE*>(name.data()), &size);
+    DWORD type = REG_NONE;
+    const LONG status = RegQueryValueExA(key, PortNameValue, nullptr, &type, value.data(), &size);
     RegCloseKey(key);
-    if (status != ERROR_SUCCESS || std::memchr(name.data(), 0, size) == nullptr || name[0] == '\0') {
-        return std::nullopt;
-    }
-    return std::string(name.data());
+    char name[PortNameSize];
+    if (status != ERROR_SUCCESS || !UsablePortName(rule, type, value.data(), size, name)) return std::nullopt;
+    return std::string(name);
 }
 
 bool IsConsole(HANDLE handle) {
@@ -102,8 +102,8 @@ std::string SystemErrorText(uint32_t error) {
 }
 
 std::optional<std::string> DefaultPortName() {
-    if (auto user = ReadPortName(HKEY_CURRENT_USER, UserSettingsKey)) return user;
-    return ReadPortName(HKEY_LOCAL_MACHINE, DriverKey);
+    if (auto user = ReadPortName(HKEY_CURRENT_USER, UserSettingsKey, PortNameType::TextOnly)) return user;
+    return ReadPortName(HKEY_LOCAL_MACHINE, DriverKey, PortNameType::Any);
 }
 
 std::string NoPortAdvice() {
