@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "cli/platform.h"
+#include "cli/stream_reading.h"
 #include "link/posix/serial_port.h"
 
 namespace fs = std::filesystem;
@@ -80,13 +81,7 @@ void WriteStderr(const std::string& utf8) {
 }
 
 bool ReadStdin(std::vector<uint8_t>* bytes, uint64_t limit) {
-    char chunk[4096];
-    size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0) {
-        bytes->insert(bytes->end(), chunk, chunk + n);
-        if (bytes->size() > limit) return false;
-    }
-    return !std::ferror(stdin);
+    return ReadWholeStream(stdin, bytes, limit);
 }
 
 std::string ReadTerminalLine() {

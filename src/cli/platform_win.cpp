@@ -9,34 +9,18 @@
 #include <iostream>
 
 #include "cli/platform.h"
+#include "cli/stream_reading.h"
+#include "device/utf16.h"
 #include "link/port_name.h"
 #include "link/win/serial_port.h"
 
 namespace {
 
-// Glimmerly keeps a port name of at most this many bytes, its terminator
-// included; a longer or unterminated value is no name at all, as in the window.
 constexpr const char* UserSettingsKey = "Software\\ORVEX\\GetUtil\\v3.0";
 constexpr const char* DriverKey = "Enum\\Infrared\\COM\\ROOT&INFRARED&0000";
 constexpr const char* PortNameValue = "PortName";
 constexpr const char* SerialMapKey = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 constexpr DWORD MostPortNumber = 256;
-
-std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
-    return wide;
-}
-
-std::string Narrow(const wchar_t* wide, int length) {
-    if (length == 0) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide, length, utf8.data(), size, nullptr, nullptr);
-    return utf8;
-}
 
 // Read access only: the command line never writes to the registry. The value
 // is judged by the same rule as the window program's, so both use one port.
@@ -94,7 +78,7 @@ std::string SystemErrorText(uint32_t error) {
     const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                             FORMAT_MESSAGE_IGNORE_INSERTS,
                                         nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::string words = length != 0 ? Narrow(text, static_cast<int>(length)) : std::string();
+    std::string words = length != 0 ? Utf8FromUtf16(text, static_cast<int>(length)) : std::string();
     if (text != nullptr) LocalFree(text);
     while (!words.empty() && (words.back() == '\n' || words.back() == '\r' || words.back() == ' ')) words.pop_back();
     if (words.empty()) words = "system error " + std::to_string(error);
@@ -142,7 +126,7 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
     if (wide == nullptr) return {argv, argv + argc};
     std::vector<std::string> arguments;
-    for (int i = 0; i < count; ++i) arguments.push_back(Narrow(wide[i], lstrlenW(wide[i])));
+    for (int i = 0; i < count; ++i) arguments.push_back(Utf8FromUtf16(wide[i], lstrlenW(wide[i])));
     LocalFree(wide);
     return arguments;
 }
@@ -157,7 +141,7 @@ namespace {
 bool WriteTo(DWORD which, FILE* stream, const std::string& bytes, bool utf8Text) {
     HANDLE handle = GetStdHandle(which);
     if (utf8Text && IsConsole(handle)) {
-        const std::wstring wide = Wide(bytes);
+        const std::wstring wide = Utf16FromUtf8(bytes);
         DWORD written = 0;
         return WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) != 0;
     }
@@ -172,13 +156,7 @@ void WriteStderr(const std::string& utf8) { WriteTo(STD_ERROR_HANDLE, stderr, ut
 
 bool ReadStdin(std::vector<uint8_t>* bytes, uint64_t limit) {
     _setmode(_fileno(stdin), _O_BINARY);
-    char chunk[4096];
-    size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0) {
-        bytes->insert(bytes->end(), chunk, chunk + n);
-        if (bytes->size() > limit) return false;
-    }
-    return !std::ferror(stdin);
+    return ReadWholeStream(stdin, bytes, limit);
 }
 
 std::string ReadTerminalLine() {

@@ -10,6 +10,7 @@
 #include "controller/window_state.h"
 #include "controller/window_texts.h"
 #include "device/backup_folder.h"
+#include "device/utf16.h"
 #include "link/hello.h"
 #include "link/win/serial_port.h"
 #include "ui/progress_display.h"
@@ -21,23 +22,6 @@ constexpr const wchar_t* TextChooseBackupParent = L"Choose the folder to put the
 constexpr const wchar_t* TextChooseBackup = L"Choose a backup folder to restore from.";
 constexpr const char* TextBackingUp = "Backing up all files.";
 constexpr const char* TextRestoring = "Restoring files.";
-
-std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
-    return wide;
-}
-
-std::string Narrow(const wchar_t* wide) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1) return {};
-    std::string utf8(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), size, nullptr, nullptr);
-    utf8.pop_back();  // the terminating zero
-    return utf8;
-}
 
 std::wstring Ansi(const char* text) {
     std::wstring wide;
@@ -52,7 +36,7 @@ void Tell(HWND window, const std::wstring& text, UINT icon) {
 // The window's own words for a device failure; the system's for a port failure,
 // which also closes the port so that the monitor searches again.
 std::wstring Describe(HWND window, const Outcome& outcome) {
-    if (outcome.kind != FailureKind::Device) return Wide(outcome.detail);
+    if (outcome.kind != FailureKind::Device) return Utf16FromUtf8(outcome.detail);
     switch (outcome.code) {
     case ResultPortFailure: {
         ApplyPortFailureReset(window);
@@ -79,7 +63,7 @@ PcPath ChooseFolder(HWND window, const wchar_t* title) {
     PcPath chosen;
     if (PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&browse)) {
         wchar_t path[MAX_PATH] = {};
-        if (SHGetPathFromIDListW(item, path)) chosen = PcPath(Narrow(path));
+        if (SHGetPathFromIDListW(item, path)) chosen = PcPath(Utf8FromUtf16(path));
         CoTaskMemFree(item);
     }
     if (SUCCEEDED(com)) CoUninitialize();
@@ -184,7 +168,7 @@ LRESULT BackupIntoFolder(HWND window, const PcPath& parent) {
     });
     LeaveBusy();
     if (outcome.Ok()) {
-        Tell(window, L"All eight files were backed up to:\n" + Wide(folder.Text()), MB_ICONINFORMATION);
+        Tell(window, L"All eight files were backed up to:\n" + Utf16FromUtf8(folder.Text()), MB_ICONINFORMATION);
     } else {
         Tell(window, L"The backup did not finish:\n" + Describe(window, outcome), MB_ICONWARNING);
     }
@@ -199,7 +183,7 @@ LRESULT RestoreFromFolder(HWND window, const PcPath& folder) {
         return TRUE;
     }
     const std::wstring question = L"Replace file(s) " + FileList(backup) + L" on the Quillatron with the backup in\n" +
-                                  Wide(folder.Text()) + L"?";
+                                  Utf16FromUtf8(folder.Text()) + L"?";
     if (MessageBoxW(window, question.c_str(), CaptionBackup, MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return TRUE;
     if (!KeyboardConnected(window)) return TRUE;
 
