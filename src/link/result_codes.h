@@ -10,4 +10,5 @@ enum ResultCode : int {
     ResultBadFile = 3,       // a file number outside 1 to 8, or an index above 7
     ResultNoData = 5,        // the current file is empty
     ResultFileFull = 6,      // the device acknowledged a block with "file full"
+    ResultStopped = 7,       // a person asked to stop; the transfer ended at a block boundary
 };

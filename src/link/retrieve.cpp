@@ -6,6 +6,7 @@
 #include "link/deadline.h"
 #include "link/exchange.h"
 #include "link/protocol.h"
+#include "link/stop_request.h"
 
 namespace {
 
@@ -38,7 +39,8 @@ public:
 // which is kept for that zero. A block is a block's worth of bytes from its first
 // request on: a device that keeps pace sends it in one read, one that does not
 // gets a request byte per read as before, until the block's time is up. No read
-// starts that could end past that time, so the transfer ends within it.
+// starts that could end past that time, so the transfer ends within it. A stop
+// request ends it before the next block is asked for.
 ResultCode ReceiveText(BytePort& port, ProgressSink& progress, uint8_t* destination,
                        uint32_t destinationSize, uint32_t length) {
     const uint32_t textRoom = destinationSize - 1;
@@ -47,9 +49,15 @@ ResultCode ReceiveText(BytePort& port, ProgressSink& progress, uint8_t* destinat
     uint32_t blockStart = 0;
     Deadline block(port, BlockLimitMs);
     while (received < length) {
-        if (received - blockStart >= BlockSize) {
+        const bool blockDone = received - blockStart >= BlockSize;
+        if (blockDone) {
             blockStart = received;
             block.Restart();
+        }
+        // A stop is taken only where a block is complete, so no reply is left
+        // half-read on the line.
+        if ((received == 0 || blockDone) && StopRequested()) {
+            return ResultStopped;
         }
         const uint32_t ask = std::min(BlockSize, textRoom - received);
         if (!block.ReadFits(ask)) {

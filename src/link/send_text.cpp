@@ -5,6 +5,7 @@
 
 #include "link/exchange.h"
 #include "link/protocol.h"
+#include "link/stop_request.h"
 
 namespace {
 
@@ -58,11 +59,16 @@ ResultCode CollectAcknowledgement(BytePort& port, uint8_t* reply) {
     return result;
 }
 
+// Sends blocks until all `count` bytes are acknowledged or a stop is requested;
+// `sent` counts the bytes the device has acknowledged. A stop is taken only
+// between blocks, after the one in flight is acknowledged.
 ResultCode SendBlocks(BytePort& port, ProgressSink& progress, uint8_t* reply, const uint8_t* text,
-                      uint32_t count) {
-    uint32_t sent = 0;
+                      uint32_t count, uint32_t& sent) {
     uint32_t stalledWrites = 0;
     while (sent < count) {
+        if (StopRequested()) {
+            return ResultStopped;
+        }
         const uint32_t block = std::min(count - sent, BlockSize);
         const PortTransfer wrote = port.Write(text + sent, block);
         if (!wrote.ok) {
@@ -71,7 +77,6 @@ ResultCode SendBlocks(BytePort& port, ProgressSink& progress, uint8_t* reply, co
         // A short write leaves the rest for the next block.
         const uint32_t moved = std::min(wrote.count, block);
         progress.ProgressAdvance(moved);
-        sent += moved;
 
         stalledWrites = moved == 0 ? stalledWrites + 1 : 0;
         if (stalledWrites == StalledWriteLimit) {
@@ -81,6 +86,7 @@ ResultCode SendBlocks(BytePort& port, ProgressSink& progress, uint8_t* reply, co
         if (acknowledged != ResultOk) {
             return acknowledged;
         }
+        sent += moved;
     }
     return ResultOk;
 }
@@ -97,7 +103,10 @@ ResultCode SendEndOfText(BytePort& port, uint8_t* reply) {
 }  // namespace
 
 ResultCode SendText(BytePort& port, ProgressSink& progress, const uint8_t* text, uint32_t count,
-                    bool append, uint32_t sendLimit) {
+                    bool append, uint32_t sendLimit, uint32_t* acknowledged) {
+    uint32_t unused = 0;
+    uint32_t& sent = acknowledged != nullptr ? *acknowledged : unused;
+    sent = 0;
     // One buffer serves every exchange of the send, acknowledgements included.
     std::array<uint8_t, ReplyBufferSize> reply{};
 
@@ -117,7 +126,13 @@ ResultCode SendText(BytePort& port, ProgressSink& progress, const uint8_t* text,
     if (toSend == 0) {
         return ResultOk;
     }
-    result = SendBlocks(port, progress, reply.data(), text, toSend);
+    result = SendBlocks(port, progress, reply.data(), text, toSend, sent);
+    if (result == ResultStopped) {
+        // The file keeps what reached it; end-of-text takes the device out of
+        // write mode, so the next command is read as a command.
+        const ResultCode ended = SendEndOfText(port, reply.data());
+        return ended == ResultOk ? ResultStopped : ended;
+    }
     if (result != ResultOk) {
         return result;
     }

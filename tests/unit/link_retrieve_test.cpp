@@ -4,6 +4,7 @@
 #include "link/exchange.h"
 #include "link/protocol.h"
 #include "link/retrieve.h"
+#include "link/stop_request.h"
 #include "scripted_port.h"
 
 using namespace scripted;
@@ -188,6 +189,25 @@ TEST(RetrieveFile, PortFailuresDuringTheTransfer) {
     EXPECT_EQ(r.result, ResultPortFailure);
     EXPECT_EQ(failingRead.FailedCallError(), 1167u);
     EXPECT_EQ(r.buffer[50], Guard);
+}
+
+int stopChecks = 0;
+
+TEST(RetrieveFile, StopIsTakenAtABlockBoundaryAndAsksForNoFurtherBlock) {
+    const auto text = Pattern(120);
+    ScriptedPort port;
+    Announce(port, 120).Reply({text.begin(), text.begin() + 50});
+    // The stop is asked for once the first block is in: that block is kept on
+    // the line's terms, and no request for the second goes out.
+    stopChecks = 0;
+    SetStopPoll([] { return ++stopChecks == 2; });
+    Retrieval r = Retrieve(port, RetrieveBufferSize);
+    SetStopPoll(nullptr);
+    ClearStopRequest();
+    EXPECT_EQ(r.result, ResultStopped);
+    EXPECT_EQ(r.length, Untouched);
+    EXPECT_EQ(port.Written(), Join({Frame(CmdQueryLength), Frame(CmdReadText), {RequestNextBlock}}));
+    EXPECT_EQ(port.AnswersLeft(), 0u);
 }
 
 }  // namespace

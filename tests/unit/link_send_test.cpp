@@ -4,6 +4,7 @@
 #include "link/exchange.h"
 #include "link/protocol.h"
 #include "link/send_text.h"
+#include "link/stop_request.h"
 #include "scripted_port.h"
 
 using namespace scripted;
@@ -243,6 +244,34 @@ TEST(SendText, StalledLineEndsAsAPortFailure) {
     EXPECT_EQ(SendText(port, progress, text.data(), 60, Replace, AnyLimit), ResultPortFailure);
     EXPECT_EQ(port.FailedCallError(), TimeoutCode) << "the port's own code for an expired timeout";
     EXPECT_EQ(port.Writes().size(), 3u + 5u);
+}
+
+// Asks for a stop once `afterAdvances` blocks have gone out.
+class StoppingProgress final : public ProgressSink {
+public:
+    explicit StoppingProgress(uint32_t afterAdvances) : left_(afterAdvances) {}
+    void ProgressBegin(uint32_t) override {}
+    void ProgressAdvance(uint32_t) override {
+        if (--left_ == 0) RequestStop();
+    }
+
+private:
+    uint32_t left_;
+};
+
+TEST(SendText, StopFinishesTheBlockInFlightThenEndsTheWrite) {
+    const auto text = Pattern(120);
+    ScriptedPort port;
+    port.Reply(WordReply(3000));
+    Acks(port, 2 + 1 + 1);  // clear, begin, the block in flight, end
+    StoppingProgress stopAfterFirstBlock(1);
+    uint32_t acknowledged = 0;
+    EXPECT_EQ(SendText(port, stopAfterFirstBlock, text.data(), 120, Replace, AnyLimit, &acknowledged),
+              ResultStopped);
+    ClearStopRequest();
+    EXPECT_EQ(acknowledged, 50u) << "the file keeps the block that was acknowledged";
+    EXPECT_EQ(port.Writes().back(), std::vector<uint8_t>{EndOfText}) << "the device must leave write mode";
+    EXPECT_EQ(port.Writes().size(), 3u + 1u + 1u);
 }
 
 }  // namespace
