@@ -4,6 +4,7 @@
 
 extern HINSTANCE AppInstance;
 extern HICON MainIcon;       // small caption icon while no device is connected
+extern HICON LargeMainIcon;  // the window's large icon: taskbar and Alt+Tab
 extern HICON ConnectedIcon;  // small caption icon while a device is connected
 extern HICON ProgressIcons[ProgressFrameCount];  // the transfer animation, one icon a frame
 extern HWND HelperWindow;

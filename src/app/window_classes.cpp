@@ -10,6 +10,7 @@
 // once at start-up and kept until the process ends.
 
 HICON MainIcon;
+HICON LargeMainIcon;
 HICON ConnectedIcon;
 HICON ProgressIcons[ProgressFrameCount];
 HWND HelperWindow;
@@ -46,40 +47,53 @@ HICON LoadOwnIcon(HINSTANCE instance, int id, int dpi) {
     return nullptr;
 }
 
+// The main icon's group holds an image for every small- and large-icon size
+// of the common DPIs; the system's metrics say which one this display uses.
+HICON LoadMainIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
+    return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON,
+                                         GetSystemMetrics(widthMetric),
+                                         GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
+}
+
 void LoadIcons(HINSTANCE instance) {
     const int dpi = DisplayDpi();
-    if (!MainIcon) MainIcon = LoadOwnIcon(instance, IDI_MAIN, dpi);
+    if (!MainIcon) MainIcon = LoadMainIcon(instance, SM_CXSMICON, SM_CYSMICON);
+    if (!LargeMainIcon) LargeMainIcon = LoadMainIcon(instance, SM_CXICON, SM_CYICON);
     if (!ConnectedIcon) ConnectedIcon = LoadOwnIcon(instance, IDI_CONNECTED, dpi);
     for (uint32_t frame = 0; frame < ProgressFrameCount; ++frame)
         ProgressIcons[frame] =
             LoadOwnIcon(instance, IDI_PROGRESS_FIRST + static_cast<int>(frame), dpi);
 }
 
+// A class with an icon takes both main icons: the large one for the taskbar
+// and Alt+Tab, the small one for the caption, each drawn for its size.
 bool RegisterOne(HINSTANCE instance, const char* name, WNDPROC procedure, int windowExtra,
-                 HICON icon, HCURSOR cursor, HBRUSH background) {
-    WNDCLASSA windowClass = {};
+                 bool mainIcons, HCURSOR cursor, HBRUSH background) {
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
     windowClass.style = 0;
     windowClass.lpfnWndProc = procedure;
     windowClass.cbClsExtra = 0;
     windowClass.cbWndExtra = windowExtra;
     windowClass.hInstance = instance;
-    windowClass.hIcon = icon;
+    windowClass.hIcon = mainIcons ? LargeMainIcon : nullptr;
+    windowClass.hIconSm = mainIcons ? MainIcon : nullptr;
     windowClass.hCursor = cursor;
     windowClass.hbrBackground = background;
     windowClass.lpszMenuName = nullptr;
     windowClass.lpszClassName = name;
-    return RegisterClassA(&windowClass) != 0;
+    return RegisterClassExA(&windowClass) != 0;
 }
 
 // In this order; a failure stops at once and leaves the earlier ones registered.
 bool RegisterClasses(HINSTANCE instance) {
     HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
     HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
-    return RegisterOne(instance, HelperClassName, HelperWindowProc, NoExtraBytes, MainIcon,
-                       nullptr, nullptr) &&
-           RegisterOne(instance, MainClassName, MainWindowProc, DialogExtraBytes, MainIcon, arrow,
+    return RegisterOne(instance, HelperClassName, HelperWindowProc, NoExtraBytes, true, nullptr,
+                       nullptr) &&
+           RegisterOne(instance, MainClassName, MainWindowProc, DialogExtraBytes, true, arrow,
                        face) &&
-           RegisterOne(instance, DisclosureClassName, DisclosureProc, DialogExtraBytes, nullptr,
+           RegisterOne(instance, DisclosureClassName, DisclosureProc, DialogExtraBytes, false,
                        arrow, face);
 }
 
