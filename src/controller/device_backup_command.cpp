@@ -13,6 +13,7 @@
 #include "device/utf16.h"
 #include "link/hello.h"
 #include "link/win/serial_port.h"
+#include "link/win/system_message.h"
 #include "ui/progress_display.h"
 
 namespace {
@@ -40,12 +41,8 @@ std::wstring Describe(HWND window, const Outcome& outcome) {
     switch (outcome.code) {
     case ResultPortFailure: {
         ApplyPortFailureReset(window);
-        wchar_t* text = nullptr;
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, outcome.portError, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-        std::wstring words = text != nullptr ? text : L"The connection to the Quillatron failed.";
-        if (text != nullptr) LocalFree(text);
-        return words;
+        const SystemMessage text(outcome.portError);
+        return text.Text() != nullptr ? text.Text() : L"The connection to the Quillatron failed.";
     }
     case ResultNoData: return Ansi(TextNoData);
     case ResultFileFull: return Ansi(TextFileFull);
