@@ -6,6 +6,7 @@
 
 #include "app/startup.h"
 #include "controller/busy_section.h"
+#include "controller/display_scope.h"
 #include "controller/session.h"
 #include "controller/window_state.h"
 #include "controller/window_texts.h"
@@ -112,20 +113,18 @@ private:
     uint32_t shown_ = 0;
 };
 
-// The transfer itself, with the progress bar and the animated icon running.
+// The transfer itself, busy, with the progress bar and the animated icon running.
 template <typename Work>
 Outcome Transfer(HWND window, const char* status, Work work) {
-    HCURSOR savedCursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    ShowProgressBar(window, true);
+    const BusyScope busy;
+    const DisplayScope display(window, WithProgress::Yes);
     SetStatusLine(window, status);
     SerialBytePort port(PortHandle);
     WindowProgress bar(window, ProgressIcons);
     FittedProgress progress(bar);
     const ResultCode drained = DrainInput(port);
     const Outcome outcome = drained == ResultOk ? work(port, progress) : DeviceFailure(port, drained);
-    ShowProgressBar(window, false);
     SetStatusLine(window, TextEmpty);
-    SetCursor(savedCursor);
     return outcome;
 }
 
@@ -157,13 +156,11 @@ LRESULT RestoreFilesCommand(HWND window) {
 LRESULT BackupIntoFolder(HWND window, const PcPath& parent) {
     if (!KeyboardConnected(window)) return TRUE;
     const PcPath folder = DatedFolder(parent);
-    EnterBusy();
     const Outcome outcome = Transfer(window, TextBackingUp, [&](BytePort& port, ProgressSink& progress) {
         std::string identity;
         if (!IdentifyDevice(port, &identity)) return DeviceFailure(port, ResultBadLength);
         return BackupDevice(port, &progress, folder, identity, nullptr);
     });
-    LeaveBusy();
     if (outcome.Ok()) {
         Tell(window, L"All eight files were backed up to:\n" + Utf16FromUtf8(folder.Text()), MB_ICONINFORMATION);
     } else {
@@ -184,11 +181,9 @@ LRESULT RestoreFromFolder(HWND window, const PcPath& folder) {
     if (MessageBoxW(window, question.c_str(), CaptionBackup, MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return TRUE;
     if (!KeyboardConnected(window)) return TRUE;
 
-    EnterBusy();
     const Outcome outcome = Transfer(window, TextRestoring, [&](BytePort& port, ProgressSink& progress) {
         return RestoreDevice(port, &progress, backup);
     });
-    LeaveBusy();
     if (outcome.Ok()) {
         Tell(window, L"Restored and verified file(s) " + FileList(backup) + L".", MB_ICONINFORMATION);
     } else {

@@ -96,13 +96,13 @@ void FindKeyboardCommand(HWND window) {
     if (!UserAgrees(window, search.listed)) return;
 
     // As a transfer does: the ticks keep off the ports, and our own port is
-    // free for the search, since it is one of those listed.
-    EnterBusy();
+    // free for the search, since it is one of those listed. Busy only: the
+    // search leaves the cursor and the window as they are.
+    const BusyScope busy;
     ReleaseOwnPort(window);
     TryEachPort(search);
     if (search.found >= 0) ApplyPortChoice(window, search.listed.ports[search.found].name);
     // Still busy while the user reads the outcome: the keyboard just found
     // would otherwise be retrieved and pasted into this very message box.
     Report(window, search);
-    LeaveBusy();
 }
