@@ -11,7 +11,8 @@ enum class BusyRelease { FlagFirst, MutexFirst };
 
 class BusyScope {
 public:
-    explicit BusyScope(BusyRelease order = BusyRelease::FlagFirst);
+    // A scope made and dropped in one statement would hold nothing: the build warns.
+    [[nodiscard]] explicit BusyScope(BusyRelease order = BusyRelease::FlagFirst);
     ~BusyScope();
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;

@@ -10,7 +10,7 @@ enum class WithProgress { No, Yes };
 
 class DisplayScope {
 public:
-    DisplayScope(HWND window, WithProgress bar);
+    [[nodiscard]] DisplayScope(HWND window, WithProgress bar);
     ~DisplayScope();
     DisplayScope(const DisplayScope&) = delete;
     DisplayScope& operator=(const DisplayScope&) = delete;
