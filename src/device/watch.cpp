@@ -96,9 +96,10 @@ void Watcher::LoseKeyboard() {
     events_.Searching();
 }
 
-// A port that failed is closed; it is opened afresh at the next interval.
+// A port that failed is closed; it is opened afresh at the next interval. The
+// keyboard cannot be seen meanwhile: the port's loss says so for both.
 void Watcher::LosePort() {
-    LoseKeyboard();
+    connected_ = false;
     if (!portDown_) events_.PortFailed(port_->FailedCallError());
     portDown_ = true;
     port_.reset();
