@@ -30,7 +30,7 @@ Outcome WriteDraft(const PcPath& folder, const std::string& isoTime, int fileNum
     const PcPath part = folder / ("." + DraftName(time, 1, fileNumber) + ".part");
     Outcome outcome = WritePcFile(part, {reinterpret_cast<const uint8_t*>(text.data()), text.size()});
     if (!outcome.Ok()) {
-        RemovePcFile(part);
+        RemoveFileQuietly(part);
         return outcome;
     }
     for (int copy = 1; copy <= MostSameNames; ++copy) {
@@ -42,10 +42,10 @@ Outcome WriteDraft(const PcPath& folder, const std::string& isoTime, int fileNum
             return Success();
         }
         if (named == NewName::Failed) {
-            RemovePcFile(part);
+            RemoveFileQuietly(part);
             return Failure(FailureKind::PcFile, "cannot name " + PathText(target) + ": " + reason);
         }
     }
-    RemovePcFile(part);
+    RemoveFileQuietly(part);
     return Failure(FailureKind::PcFile, "every name for this second is taken in " + PathText(folder));
 }

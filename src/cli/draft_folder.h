@@ -19,4 +19,4 @@ std::string FileNameTime(const std::string& isoTime);
 // The platform's step: gives `from` the name `to` unless that name is taken.
 enum class NewName { Given, Taken, Failed };
 NewName GiveNewName(const PcPath& from, const PcPath& to, std::string* reason);
-void RemovePcFile(const PcPath& path);
+void RemoveFileQuietly(const PcPath& path);

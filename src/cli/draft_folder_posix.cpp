@@ -42,4 +42,4 @@ NewName GiveNewName(const PcPath& from, const PcPath& to, std::string* reason) {
     return LookThenRename(from, to, reason);
 }
 
-void RemovePcFile(const PcPath& path) { unlink(path.Text().c_str()); }
+void RemoveFileQuietly(const PcPath& path) { unlink(path.Text().c_str()); }

@@ -15,4 +15,4 @@ NewName GiveNewName(const PcPath& from, const PcPath& to, std::string* reason) {
     return NewName::Failed;
 }
 
-void RemovePcFile(const PcPath& path) { DeleteFileW(Utf16FromUtf8(path.Text()).c_str()); }
+void RemoveFileQuietly(const PcPath& path) { DeleteFileW(Utf16FromUtf8(path.Text()).c_str()); }
