@@ -32,7 +32,7 @@ public:
     void PortUnavailable(const PortOpening& opening) override {
         const std::string hint = opening.hint.empty() ? "" : " (" + opening.hint + ")";
         const std::string then = opening.noAccess ? "" : "; trying again" + every_;
-        LogEvent("port lost: cannot open " + port_ + ": " + opening.reason + hint + then);
+        LogEvent("cannot open " + port_ + ": " + opening.reason + hint + then);
     }
     void PortFailed(uint32_t systemError) override {
         LogEvent("port lost: " + port_ + ": " + SystemErrorText(systemError) + "; opening it again" + every_);

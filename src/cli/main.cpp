@@ -66,14 +66,16 @@ int main(int argc, char** argv) {
 
     WatchOptions watch;
     CLI::App* watchCommand = app.add_subcommand("watch", "wait for the keyboard; deliver its current file at each arrival");
-    watchCommand->add_option("--output", watch.delivery.folder, "a new UTF-8 file in DIR for each arrival");
-    watchCommand->add_option("--exec", watch.delivery.command, "run CMD through the shell with the text on its standard input");
+    watchCommand->add_option("--output", watch.delivery.folder, "a new UTF-8 file in DIR for each arrival")
+        ->option_text("DIR");
+    watchCommand->add_option("--exec", watch.delivery.command, "run CMD through the shell with the text on its standard input")
+        ->option_text("CMD");
     watchCommand->add_flag("--clipboard", watch.delivery.clipboard, "put the text on the clipboard");
     watchCommand->add_flag("--paste", watch.delivery.paste, "put the text on the clipboard and type the paste key");
     watchCommand->add_flag("--once", watch.once, "end after the first arrival");
-    watchCommand->add_option("--interval", watch.intervalSeconds, "seconds between looks at the port, 1 to 60")
+    watchCommand->add_option("--interval", watch.intervalSeconds, "seconds between looks at the port, 1 to 60 (default 3)")
         ->check(CLI::Range(1, 60))
-        ->default_str("3");
+        ->option_text("SECONDS");
 
     CLI::App* ports = app.add_subcommand("ports", "the serial ports the system lists (nothing is opened)");
 

@@ -41,7 +41,7 @@ public:
     virtual PortOpening OpenPort() = 0;
 
     virtual void Searching() = 0;
-    virtual void PortUnavailable(const PortOpening& opening) = 0;  // once, until it is back
+    virtual void PortUnavailable(const PortOpening& opening) = 0;  // at the start, until it opens
     virtual void PortFailed(uint32_t systemError) = 0;             // an open port stopped working
     virtual void PortBack() = 0;
     virtual void Connected(const std::string& identity) = 0;
