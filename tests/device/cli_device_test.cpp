@@ -74,10 +74,10 @@ protected:
     int Count(const char* command) { return std::stoi(Do(std::string("count ") + command)); }
 
     // The command as a user's shell would run it, standard input from `input`.
-    CliRun Cli(const std::string& arguments, std::string_view input = {}) {
+    CliRun Cli(const std::string& arguments, std::string_view input = {}, const std::string& prefix = {}) {
         const fs::path in = work_ / "stdin", out = work_ / "stdout", err = work_ / "stderr";
         Spit(in, input);
-        const std::string command = "GLIMMERLY_PORT='" + sim_.PtyPath() + "' '" GLIMMERLY_CLI "' " + arguments +
+        const std::string command = prefix + "GLIMMERLY_PORT='" + sim_.PtyPath() + "' '" GLIMMERLY_CLI "' " + arguments +
                                     " <'" + in.string() + "' >'" + out.string() + "' 2>'" + err.string() + "'";
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
@@ -365,6 +365,10 @@ TEST_F(CliOnDevice, WatchEndsCleanly) {
     const fs::path out = work_ / "drafts";
     EXPECT_EQ(Cli("watch").exit, 2) << "nowhere to deliver";
     EXPECT_EQ(Cli("watch --output x --interval 61").exit, 2);
+    // No desktop to reach the clipboard in: said before the watch starts.
+    const CliRun noDesktop = Cli("watch --clipboard", {}, "env -u DISPLAY -u WAYLAND_DISPLAY ");
+    EXPECT_EQ(noDesktop.exit, 2);
+    EXPECT_NE(noDesktop.err.find("neither WAYLAND_DISPLAY nor DISPLAY"), std::string::npos) << noDesktop.err;
 
     // --once: an empty file is done, a failed delivery is not.
     Watching empty(link_, work_, "--once --output '" + out.string() + "'");
