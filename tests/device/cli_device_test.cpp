@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <ctime>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -374,14 +375,31 @@ TEST_F(CliOnDevice, WatchEndsCleanly) {
     Watching empty(link_, work_, "--once --output '" + out.string() + "'");
     EXPECT_EQ(empty.Exit(), 0) << empty.Err();
     EXPECT_TRUE(fs::is_empty(out));
+    // A name that is taken (here: every name of the coming seconds) is never
+    // replaced; a failed command still leaves the file written.
+    const std::time_t now = std::time(nullptr);
+    for (std::time_t t = now - 1; t < now + 30; ++t) {
+        char name[64];
+        std::strftime(name, sizeof name, "%Y%m%d-%H%M%SZ-file1.txt", std::gmtime(&t));
+        Spit(out / name, "old");
+    }
     SetFile(1, B("x"));
-    Watching failing(link_, work_, "--once --exec false");
+    Watching failing(link_, work_, "--once --exec false --output '" + out.string() + "'");
     EXPECT_EQ(failing.Exit(), 1) << failing.Err();
+    int renamed = 0;
+    for (const auto& entry : fs::directory_iterator(out)) {
+        const bool copy = entry.path().filename().string().find("Z-2-file1") != std::string::npos;
+        renamed += copy;
+        EXPECT_EQ(Slurp(entry.path()), copy ? "x" : "old") << entry.path();
+    }
+    EXPECT_EQ(renamed, 1);
 
     // A stop during a retrieve takes the keyboard back to command mode first.
     Do("fill 1 5000");
     Do("pace 9600");
     Do("clear-transcript");
+    const auto drafts = [&out] { return std::distance(fs::directory_iterator(out), fs::directory_iterator()); };
+    const auto draftsBefore = drafts();
     Watching stopped(link_, work_, "--output '" + out.string() + "'");
     ASSERT_TRUE(stopped.Said("connected")) << stopped.Err();
     std::this_thread::sleep_for(std::chrono::milliseconds(800));
@@ -389,7 +407,7 @@ TEST_F(CliOnDevice, WatchEndsCleanly) {
     EXPECT_EQ(Count("92"), 1);
     const std::string pc = Do("pc-bytes");
     EXPECT_EQ(pc.substr(pc.size() - 4), "BC92") << "nothing after the end-of-transfer command";
-    EXPECT_TRUE(fs::is_empty(out));
+    EXPECT_EQ(drafts(), draftsBefore) << "nothing of a stopped retrieve is written";
 }
 
 }  // namespace
