@@ -31,9 +31,25 @@ struct RestoreOptions {
     bool yes = false;
 };
 
+// Where each arrival's text goes; at least one of them.
+struct DeliveryOptions {
+    std::string folder;   // --output: a new file there for each arrival
+    std::string command;  // --exec: run through the shell, the text on its standard input
+    bool clipboard = false;
+    bool paste = false;   // the clipboard, then the paste key typed
+    bool Any() const { return !folder.empty() || !command.empty() || clipboard || paste; }
+};
+
+struct WatchOptions {
+    DeliveryOptions delivery;
+    bool once = false;
+    int intervalSeconds = 3;
+};
+
 int RunInfo(const GlobalOptions& global);
 int RunGet(const GlobalOptions& global, const GetOptions& options);
 int RunPut(const GlobalOptions& global, const PutOptions& options);
 int RunBackup(const GlobalOptions& global, const std::string& folder);
 int RunRestore(const GlobalOptions& global, const RestoreOptions& options);
 int RunPorts();
+int RunWatch(const GlobalOptions& global, const WatchOptions& options);

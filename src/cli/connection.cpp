@@ -17,13 +17,6 @@ constexpr const char* TextNoData = "No data in Quillatron file.";
 constexpr const char* TextFileFull = "Quillatron file is full.";
 constexpr const char* TextUnexpectedReply = "Unexpected reply from Quillatron 4100.";
 
-std::string ChoosePort(const std::string& option) {
-    if (!option.empty()) return option;
-    const char* variable = std::getenv(PortVariable);
-    if (variable != nullptr && *variable != '\0') return variable;
-    return DefaultPortName().value_or("");
-}
-
 std::string DeviceMessage(const Outcome& outcome) {
     switch (outcome.code) {
     case ResultPortFailure: return SystemErrorText(outcome.portError);
@@ -47,15 +40,26 @@ int ExitCodeOf(FailureKind kind) {
 
 }  // namespace
 
-void Say(const std::string& message) { WriteStderr("glimmerly-cli: " + message + "\n"); }
+std::string ChoosePort(const std::string& option) {
+    if (!option.empty()) return option;
+    const char* variable = std::getenv(PortVariable);
+    if (variable != nullptr && *variable != '\0') return variable;
+    return DefaultPortName().value_or("");
+}
 
-int Report(const Outcome& outcome) {
-    if (outcome.Ok()) return ExitDone;
+std::string OutcomeMessage(const Outcome& outcome) {
     std::string message = outcome.kind == FailureKind::Device ? DeviceMessage(outcome) : outcome.detail;
     if (outcome.kind == FailureKind::Device && outcome.fileNumber != 0) {
         message += " (file " + std::to_string(outcome.fileNumber) + ")";
     }
-    Say(message);
+    return message;
+}
+
+void Say(const std::string& message) { WriteStderr("glimmerly-cli: " + message + "\n"); }
+
+int Report(const Outcome& outcome) {
+    if (outcome.Ok()) return ExitDone;
+    Say(OutcomeMessage(outcome));
     return ExitCodeOf(outcome.kind);
 }
 

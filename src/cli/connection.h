@@ -16,6 +16,13 @@ struct Connection {
 // written to standard error and the exit code returned; 0 means connected.
 int Connect(const std::string& portOption, Connection* connection);
 
+// The port named by --port, else GLIMMERLY_PORT, else Glimmerly's own; empty
+// when there is none.
+std::string ChoosePort(const std::string& portOption);
+
+// What the outcome means, in the words the user sees.
+std::string OutcomeMessage(const Outcome& outcome);
+
 // Writes the outcome's message to standard error and returns its exit code.
 int Report(const Outcome& outcome);
 

@@ -65,6 +65,19 @@ int main(int argc, char** argv) {
         ->check(CLI::Range(1, 8));
     restoreCommand->add_flag("--yes", restore.yes, "replace without asking");
 
+    WatchOptions watch;
+    CLI::App* watchCommand = app.add_subcommand("watch", "wait for the keyboard; deliver its current file at each arrival");
+    watchCommand->add_option("--output", watch.delivery.folder, "a new UTF-8 file in DIR for each arrival")
+        ->option_text("DIR");
+    watchCommand->add_option("--exec", watch.delivery.command, "run CMD through the shell with the text on its standard input")
+        ->option_text("CMD");
+    watchCommand->add_flag("--clipboard", watch.delivery.clipboard, "put the text on the clipboard");
+    watchCommand->add_flag("--paste", watch.delivery.paste, "put the text on the clipboard and type the paste key");
+    watchCommand->add_flag("--once", watch.once, "end after the first arrival");
+    watchCommand->add_option("--interval", watch.intervalSeconds, "seconds between looks at the port, 1 to 60 (default 3)")
+        ->check(CLI::Range(1, 60))
+        ->option_text("SECONDS");
+
     CLI::App* ports = app.add_subcommand("ports", "the serial ports the system lists (nothing is opened)");
 
     std::vector<std::string> arguments = Utf8Arguments(argc, argv);
@@ -92,5 +105,6 @@ int main(int argc, char** argv) {
     if (*backup) return RunBackup(global, backupFolder);
     if (*restoreCommand) return RunRestore(global, restore);
     if (*ports) return RunPorts();
+    if (*watchCommand) return RunWatch(global, watch);
     return ExitUsage;
 }

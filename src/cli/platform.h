@@ -13,6 +13,7 @@
 struct PortOpenFailure {
     std::string reason;  // the system's words
     std::string hint;    // what the user can do about it, or empty
+    bool noAccess = false;  // this user may not use the port at all
 };
 
 // Opens the serial port by the name the user gave.

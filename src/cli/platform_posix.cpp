@@ -21,8 +21,10 @@ std::unique_ptr<BytePort> OpenSerialPort(const std::string& name, PortOpenFailur
     if (port) return port;
     failure->reason = std::strerror(error);
     if (error == EWOULDBLOCK) {
-        failure->hint = "another program (perhaps another glimmerly-cli) holds " + name;
-    } else if (error == EACCES) {
+        failure->hint = "another program (perhaps another glimmerly-cli) holds " + name +
+                        "; if the glimmerly-watch service runs, stop it first: systemctl --user stop glimmerly-watch";
+    } else if (error == EACCES || error == EPERM) {
+        failure->noAccess = true;
         failure->hint = "add yourself to the group that owns " + name +
                         " (usually dialout: sudo usermod -aG dialout $USER, then log in again)";
     } else if (error == ENOENT) {

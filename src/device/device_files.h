@@ -7,6 +7,7 @@
 
 #include "device/outcome.h"
 #include "link/byte_port.h"
+#include "link/hello.h"
 #include "link/progress.h"
 #include "link/protocol.h"
 
@@ -26,6 +27,9 @@ struct DeviceFile {
 // Sends the hello and keeps the identity bytes exactly as they arrived.
 // False when no keyboard answered with a known identity.
 bool IdentifyDevice(BytePort& port, std::string* identity);
+// The same, telling a silent line from a port that failed (whose error the
+// port then keeps, see BytePort::FailedCallError).
+HelloOutcome GreetDevice(BytePort& port, std::string* identity);
 
 // A visit to the device: remembers which file is current when it begins and,
 // when it ends, makes that file current again and sends the end-of-transfer

@@ -10,9 +10,9 @@ namespace {
 class IdentityRecorder final : public BytePort {
 public:
     explicit IdentityRecorder(BytePort& port) : port_(port) {}
-    PortTransfer Write(const uint8_t* data, uint32_t size) override { return port_.Write(data, size); }
+    PortTransfer Write(const uint8_t* data, uint32_t size) override { return Noted(port_.Write(data, size)); }
     PortTransfer Read(uint8_t* into, uint32_t size) override {
-        const PortTransfer got = port_.Read(into, size);
+        const PortTransfer got = Noted(port_.Read(into, size));
         if (got.ok) received_.append(reinterpret_cast<const char*>(into), std::min(got.count, size));
         return got;
     }
@@ -21,15 +21,26 @@ public:
     const std::string& Received() const { return received_; }
 
 private:
+    // The hello itself does not keep the error of a failed call; the caller
+    // that reports the port as lost needs it.
+    PortTransfer Noted(PortTransfer transfer) {
+        if (!transfer.ok) port_.NoteFailedCall(transfer.error);
+        return transfer;
+    }
+
     BytePort& port_;
     std::string received_;
 };
 
 }  // namespace
 
-bool IdentifyDevice(BytePort& port, std::string* identity) {
+HelloOutcome GreetDevice(BytePort& port, std::string* identity) {
     IdentityRecorder recorder(port);
-    if (DetectDevice(recorder) != HelloOutcome::DeviceFound) return false;
-    *identity = recorder.Received();
-    return true;
+    const HelloOutcome outcome = DetectDevice(recorder);
+    if (outcome == HelloOutcome::DeviceFound) *identity = recorder.Received();
+    return outcome;
+}
+
+bool IdentifyDevice(BytePort& port, std::string* identity) {
+    return GreetDevice(port, identity) == HelloOutcome::DeviceFound;
 }

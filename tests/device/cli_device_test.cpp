@@ -2,7 +2,10 @@
 // what a user's backup, restore and put really do to the device's files.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
+#include <ctime>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,7 +13,9 @@
 #include <iterator>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "device/sha256.h"
@@ -70,17 +75,63 @@ protected:
     int Count(const char* command) { return std::stoi(Do(std::string("count ") + command)); }
 
     // The command as a user's shell would run it, standard input from `input`.
-    CliRun Cli(const std::string& arguments, std::string_view input = {}) {
+    CliRun Cli(const std::string& arguments, std::string_view input = {}, const std::string& prefix = {}) {
         const fs::path in = work_ / "stdin", out = work_ / "stdout", err = work_ / "stderr";
         Spit(in, input);
-        const std::string command = "GLIMMERLY_PORT='" + sim_.PtyPath() + "' '" GLIMMERLY_CLI "' " + arguments +
+        const std::string command = prefix + "GLIMMERLY_PORT='" + sim_.PtyPath() + "' '" GLIMMERLY_CLI "' " + arguments +
                                     " <'" + in.string() + "' >'" + out.string() + "' 2>'" + err.string() + "'";
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
     }
 
-    quillsim::Simulator sim_;
+    // A port name that survives a replug: quillsim re-points it at its new pty.
+    const fs::path link_ = fs::temp_directory_path() / ("glimmerly-cli-port-" + std::to_string(getpid()));
+    quillsim::Simulator sim_{{quillsim::DefaultBaud, link_.string()}};
     fs::path work_;
+};
+
+// glimmerly-cli watch in the background, as a service runs it.
+class Watching {
+public:
+    Watching(const fs::path& link, const fs::path& work, const std::string& arguments) : err_(work / "watch.err") {
+        const std::string command = "exec '" GLIMMERLY_CLI "' --port '" + link.string() + "' watch --interval 1 " +
+                                    arguments + " </dev/null >'" + (work / "watch.out").string() + "' 2>'" +
+                                    err_.string() + "'";
+        pid_ = fork();
+        if (pid_ == 0) {
+            execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+    }
+    ~Watching() {
+        if (pid_ > 0 && exit_ < 0) Stop(SIGKILL);
+    }
+    std::string Err() const { return Slurp(err_); }
+    // Waits, with a generous bound, until standard error holds `text` `times` times.
+    bool Said(const std::string& text, int times = 1) const {
+        for (int tenth = 0; tenth < 300; ++tenth) {
+            const std::string err = Err();
+            int found = 0;
+            for (size_t at = err.find(text); at != std::string::npos; at = err.find(text, at + 1)) ++found;
+            if (found >= times) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    }
+    int Stop(int signal) {
+        kill(pid_, signal);
+        return Exit();
+    }
+    int Exit() {
+        int status = 0;
+        if (exit_ < 0 && waitpid(pid_, &status, 0) == pid_) exit_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+        return exit_;
+    }
+
+private:
+    fs::path err_;
+    pid_t pid_ = -1;
+    int exit_ = -1;
 };
 
 // Every byte the device can hold (all but the end-of-text byte), twice over.
@@ -268,6 +319,96 @@ TEST_F(CliOnDevice, DeviceLostHalfWayLeavesNoCompleteLookingBackup) {
     Do("hangup");
     uint8_t byte = 0;
     EXPECT_FALSE(port->Read(&byte, 1).ok);
+}
+
+// Every arrival fetched once and delivered, whatever happens on the way: the
+// keyboard leaving and coming back, a command that fails, the adapter replugged.
+TEST_F(CliOnDevice, WatchDeliversEachArrivalOnce) {
+    Do("present 0");
+    SetFile(2, B("first"));
+    Do("current 2");
+    const fs::path out = work_ / "drafts";
+    Watching watch(link_, work_, "--output '" + out.string() + "' --exec 'cat > \"" + work_.string() +
+                                     "/run$GLIMMERLY_ARRIVAL\"; test $GLIMMERLY_FILE$GLIMMERLY_ARRIVAL = 21'");
+    ASSERT_TRUE(watch.Said("searching")) << watch.Err();
+    Do("clear-transcript");
+    Do("present 1");
+    ASSERT_TRUE(watch.Said("5 characters from file 2 delivered")) << watch.Err();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));  // two polls while it stays
+    // The window's automatic retrieve: hello, current file, length, read, one
+    // block request, end of transfer; then only the current-file query.
+    EXPECT_TRUE(std::regex_match(Do("pc-bytes"), std::regex("(BCBD)+BC88BC90BC84FBBC92(BC88){2,}")))
+        << Do("pc-bytes");
+
+    Do("present 0");
+    ASSERT_TRUE(watch.Said("gone")) << watch.Err();
+    SetFile(2, B("a\rb"));
+    Do("present 1");
+    ASSERT_TRUE(watch.Said("the command failed: exited with 1")) << watch.Err();
+    ASSERT_TRUE(watch.Said("delivery failed")) << watch.Err();
+    EXPECT_EQ(Slurp(work_ / "run1"), "first");
+    EXPECT_EQ(Slurp(work_ / "run2"), "a\nb");
+
+    SetFile(2, B(""));
+    Do("hangup");
+    ASSERT_TRUE(watch.Said("port lost")) << watch.Err();
+    ASSERT_TRUE(watch.Said("port back")) << watch.Err();
+    ASSERT_TRUE(watch.Said("file 2 is empty; nothing delivered")) << watch.Err();
+    EXPECT_EQ(Count("84"), 2) << "an empty file is not read";
+    EXPECT_EQ(watch.Stop(SIGTERM), 0) << watch.Err();
+
+    std::vector<std::string> drafts;
+    for (const auto& entry : fs::directory_iterator(out)) drafts.push_back(Slurp(entry.path()));
+    std::sort(drafts.begin(), drafts.end());
+    EXPECT_EQ(drafts, (std::vector<std::string>{"a\nb", "first"})) << "no half-written or extra file";
+}
+
+TEST_F(CliOnDevice, WatchEndsCleanly) {
+    const fs::path out = work_ / "drafts";
+    EXPECT_EQ(Cli("watch").exit, 2) << "nowhere to deliver";
+    EXPECT_EQ(Cli("watch --output x --interval 61").exit, 2);
+    // No desktop to reach the clipboard in: said before the watch starts.
+    const CliRun noDesktop = Cli("watch --clipboard", {}, "env -u DISPLAY -u WAYLAND_DISPLAY ");
+    EXPECT_EQ(noDesktop.exit, 2);
+    EXPECT_NE(noDesktop.err.find("neither WAYLAND_DISPLAY nor DISPLAY"), std::string::npos) << noDesktop.err;
+
+    // --once: an empty file is done, a failed delivery is not.
+    Watching empty(link_, work_, "--once --output '" + out.string() + "'");
+    EXPECT_EQ(empty.Exit(), 0) << empty.Err();
+    EXPECT_TRUE(fs::is_empty(out));
+    // A name that is taken (here: every name of the coming seconds) is never
+    // replaced; a failed command still leaves the file written.
+    const std::time_t now = std::time(nullptr);
+    for (std::time_t t = now - 1; t < now + 30; ++t) {
+        char name[64];
+        std::strftime(name, sizeof name, "%Y%m%d-%H%M%SZ-file1.txt", std::gmtime(&t));
+        Spit(out / name, "old");
+    }
+    SetFile(1, B("x"));
+    Watching failing(link_, work_, "--once --exec false --output '" + out.string() + "'");
+    EXPECT_EQ(failing.Exit(), 1) << failing.Err();
+    int renamed = 0;
+    for (const auto& entry : fs::directory_iterator(out)) {
+        const bool copy = entry.path().filename().string().find("Z-2-file1") != std::string::npos;
+        renamed += copy;
+        EXPECT_EQ(Slurp(entry.path()), copy ? "x" : "old") << entry.path();
+    }
+    EXPECT_EQ(renamed, 1);
+
+    // A stop during a retrieve takes the keyboard back to command mode first.
+    Do("fill 1 5000");
+    Do("pace 9600");
+    Do("clear-transcript");
+    const auto drafts = [&out] { return std::distance(fs::directory_iterator(out), fs::directory_iterator()); };
+    const auto draftsBefore = drafts();
+    Watching stopped(link_, work_, "--output '" + out.string() + "'");
+    ASSERT_TRUE(stopped.Said("connected")) << stopped.Err();
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    EXPECT_EQ(stopped.Stop(SIGINT), 0) << stopped.Err();
+    EXPECT_EQ(Count("92"), 1);
+    const std::string pc = Do("pc-bytes");
+    EXPECT_EQ(pc.substr(pc.size() - 4), "BC92") << "nothing after the end-of-transfer command";
+    EXPECT_EQ(drafts(), draftsBefore) << "nothing of a stopped retrieve is written";
 }
 
 }  // namespace
