@@ -35,6 +35,8 @@ static_assert(std::size(Modifiers) + 4 == MaxPasteInputs);
 // GetAsyncKeyState sets the top bit while the key is down.
 constexpr SHORT KeyDownBit = static_cast<SHORT>(0x8000);
 
+InputSender SendInputCall = SendInput;
+
 INPUT KeyEvent(BYTE virtualKey, BYTE scanCode, DWORD flags) {
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
@@ -114,12 +116,18 @@ PasteInputs BuildPasteInputs(std::span<const BYTE> heldKeys) {
     return paste;
 }
 
-void TypePasteKeys() {
+bool TypePasteKeys() {
     std::array<BYTE, std::size(Modifiers)> held = {};
     size_t heldCount = 0;
     for (const ModifierKey& key : Modifiers) {
         if (GetAsyncKeyState(key.virtualKey) & KeyDownBit) held[heldCount++] = key.virtualKey;
     }
     PasteInputs paste = BuildPasteInputs(std::span<const BYTE>(held.data(), heldCount));
-    SendInput(paste.count, paste.events.data(), sizeof(INPUT));
+    // Fewer events inserted than given means the system refused the rest
+    // (another desktop, a blocked input): the paste did not happen.
+    return SendInputCall(paste.count, paste.events.data(), sizeof(INPUT)) == paste.count;
+}
+
+void SetInputSender(InputSender sender) {
+    SendInputCall = sender != nullptr ? sender : SendInput;
 }

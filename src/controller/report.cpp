@@ -11,10 +11,6 @@ namespace {
 // Room for the fallback wording of a port failure and its error code.
 constexpr int FallbackTextSize = 96;
 
-void ShowNotice(const char* text) {
-    MessageBoxA(MainWindow, text, CaptionNotice, MB_OK | MB_ICONINFORMATION);
-}
-
 // The port failure: the error code is the one the port captured at the failing
 // call. GetLastError here would read whatever later calls (drawing the progress,
 // the window messages) left behind, usually 0, which the system words as success.
@@ -41,12 +37,17 @@ void ReportPortFailure(DWORD error) {
 
 }  // namespace
 
+void ShowNotice(const char* text) {
+    MessageBoxA(MainWindow, text, CaptionNotice, MB_OK | MB_ICONINFORMATION);
+}
+
 void ShowWarning(const char* text) {
     MessageBoxA(MainWindow, text, CaptionError, MB_OK | MB_ICONWARNING);
 }
 
 void ReportResult(ResultCode code, uint32_t portError) {
-    if (code == ResultOk) {
+    // A stop the user asked for is no failure; each command says what it left.
+    if (code == ResultOk || code == ResultStopped) {
         return;
     }
     if (GetForegroundWindow() != MainWindow) {

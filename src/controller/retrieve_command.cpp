@@ -4,6 +4,8 @@
 #include "app/startup.h"
 #include "controller/busy_section.h"
 #include "controller/commands.h"
+#include "controller/esc_stop.h"
+#include "controller/foreground_integrity.h"
 #include "controller/monitor.h"
 #include "controller/paste.h"
 #include "controller/report.h"
@@ -30,6 +32,7 @@ constexpr DWORD AfterRetrievePauseMs = 2000;
 ResultCode TransferFile(uint8_t* text, uint32_t* portError) {
     SerialBytePort port(PortHandle);
     WindowProgress progress(MainWindow, ProgressIcons);
+    EscStopsTransfer esc;
     DrainInput(port);  // stale bytes would be taken for the reply
     const ResultCode result = RetrieveFile(port, &progress, text, RetrieveBlockSize, &TransferLength);
     *portError = port.FailedCallError();
@@ -45,12 +48,18 @@ void SendDoneIfConnected() {
     }
 }
 
-// A failed retrieve leaves nothing behind that could be pasted by mistake.
-void DiscardText(HWND window, HGLOBAL block) {
+// A transfer that did not bring the text: in automatic mode the device still
+// waits to hear that it is over.
+void DropTransfer(HGLOBAL block) {
     GlobalFree(block);
     if (AutoUploadFlag == AutoUploadOn) {
         SendDoneIfConnected();
     }
+}
+
+// A failed retrieve leaves nothing behind that could be pasted by mistake.
+void DiscardText(HWND window, HGLOBAL block) {
+    DropTransfer(block);
     SetDlgItemTextA(window, IDC_PREVIEW, TextEmpty);
     if (OpenClipboard(window)) {
         ClipboardTextFlag = 0;
@@ -59,26 +68,50 @@ void DiscardText(HWND window, HGLOBAL block) {
     }
 }
 
+// Until the window is activated, the taskbar button asks the user to come
+// and paste by hand.
+void AskForAttention(HWND window) {
+    FLASHWINFO flash = {};
+    flash.cbSize = sizeof flash;
+    flash.hwnd = window;
+    flash.dwFlags = FLASHW_TRAY | FLASHW_TIMERNOFG;
+    FlashWindowEx(&flash);
+}
+
+// The paste is typed only where it can land: keys typed into an application
+// of a higher integrity level are dropped without a word.
+bool TypePaste() {
+    return ForegroundTakesTypedKeys() && TypePasteKeys();
+}
+
 // The text reaches the preview and the clipboard, and in automatic mode the
-// application that has the keyboard focus.
-void DeliverText(HWND window, HGLOBAL block) {
+// application that has the keyboard focus. Returns the note the status line
+// shows afterwards, or null.
+const char* DeliverText(HWND window, HGLOBAL block) {
     if (!ToPcText(&block, TransferLength)) {
         GlobalFree(block);
         ShowWarning(TextOutOfMemory);
-        return;
+        return nullptr;
     }
     if (block == nullptr) {
-        return;  // nothing to show: an empty text never comes back as success
+        return nullptr;  // nothing to show: an empty text never comes back as success
     }
     ShowTextInPreview(window, block);
     if (!PlaceTextOnClipboard(window, block)) {
         GlobalFree(block);
-        return;  // nothing to paste, so the device is not told either
+        return nullptr;  // nothing to paste, so the device is not told either
     }
-    if (AutoUploadFlag == AutoUploadOn && ConnectedFlag != 0) {
-        TypePasteKeys();
-        SendDoneIfConnected();
+    if (AutoUploadFlag != AutoUploadOn || ConnectedFlag == 0) {
+        return nullptr;
     }
+    const bool typed = TypePaste();
+    // The text did reach the PC, on the clipboard: the transfer is over either way.
+    SendDoneIfConnected();
+    if (typed) {
+        return nullptr;
+    }
+    AskForAttention(window);
+    return TextPasteBlocked;
 }
 
 void ShowTransferStarted(HWND window) {
@@ -96,11 +129,30 @@ void ShowTransferEnded(HWND window) {
     }
 }
 
-void FinishRetrieve(HWND window, HCURSOR savedCursor) {
+void FinishRetrieve(HWND window, HCURSOR savedCursor, const char* note) {
     Sleep(AfterRetrievePauseMs);
     ShowProgressBar(window, false);
+    // The note is longer than the line beside the bar, so it waits for the bar to go.
+    if (note != nullptr) {
+        ShowStatusNote(window, note);
+    }
     SetCursor(savedCursor);
     LeaveBusy();
+}
+
+// What follows the transfer; returns the status line's note, or null.
+const char* HandOverText(HWND window, HGLOBAL block, ResultCode result) {
+    switch (result) {
+    case ResultOk:
+        return DeliverText(window, block);
+    case ResultStopped:
+        // The user asked: the clipboard and the preview keep what they held.
+        DropTransfer(block);
+        return TextTransferCancelled;
+    default:
+        DiscardText(window, block);
+        return nullptr;
+    }
 }
 
 }  // namespace
@@ -132,11 +184,7 @@ LRESULT RetrieveCommand(HWND window) {
 
     ReportResult(result, portError);
     ShowTransferEnded(window);
-    if (result == ResultOk) {
-        DeliverText(window, block);
-    } else {
-        DiscardText(window, block);
-    }
-    FinishRetrieve(window, savedCursor);
+    const char* note = HandOverText(window, block, result);
+    FinishRetrieve(window, savedCursor, note);
     return TRUE;
 }
