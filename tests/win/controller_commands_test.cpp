@@ -89,6 +89,22 @@ TEST_F(Controller, SendAppendsWhenAskedAndConvertsLineEnds) {
     EXPECT_EQ(SimBytes("get-file 1"), "abcde\rf");
 }
 
+// Appending to a full file sends no text, but the write it opened is closed:
+// the next poll is read as a command, not stored as text.
+TEST_F(Controller, AppendingToAFullFileLeavesTheKeyboardTakingCommands) {
+    Sim("current 8");
+    Sim("fill 8 8158");
+    PutClipboardText("more");
+    AppendFlag = 1;
+    Open(IDD_FULL_WINDOW);
+    Connect();
+    Command(IDC_SEND);
+    EXPECT_EQ(SimBytes("get-file 8").size(), 8158u);
+    EXPECT_EQ(Tick(), 1);
+    EXPECT_EQ(ConnectedFlag, 1u);
+    EXPECT_EQ(SimBytes("get-file 8").size(), 8158u) << "the poll was not stored as text";
+}
+
 TEST_F(Controller, FailedSendStillOffersTheRetrieve) {
     Sim("full-after 0");
     PutClipboardText("xyz");
