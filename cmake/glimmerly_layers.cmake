@@ -113,21 +113,31 @@ function(glimmerly_layer name)
   glimmerly_fence(TARGET glimmerly_${name} NAME ${name} DIR ${L_DIR} USES ${L_USES} SEES ${L_SEES})
 endfunction()
 
-# glimmerly_forbid(LAYER header ...)
+# glimmerly_forbid(LAYER [TARGET target] header ...)
 # A test that compiles `#include "<header>"` with the include paths the layer's
-# library really has and passes only when the compiler cannot find it, so a
-# path added later that lets the layer reach above itself fails the tests.
+# target (glimmerly_<LAYER> unless TARGET names another, such as a program)
+# really has and passes only when the compiler cannot find it, so a path added
+# later that lets the layer reach above itself fails the tests. Each header
+# must exist in src/: a forbidden header renamed or moved would otherwise leave
+# a test that passes whatever the include paths hold.
 function(glimmerly_forbid layer)
   if(MSVC OR NOT GLIMMERLY_TESTS)
     return()
   endif()
-  foreach(header IN LISTS ARGN)
+  cmake_parse_arguments(F "" "TARGET" "" ${ARGN})
+  if(NOT F_TARGET)
+    set(F_TARGET glimmerly_${layer})
+  endif()
+  foreach(header IN LISTS F_UNPARSED_ARGUMENTS)
+    if(NOT EXISTS ${GLIMMERLY_SOURCE_ROOT}/${header})
+      message(FATAL_ERROR "glimmerly_forbid(${layer}): ${header} is no header of src/")
+    endif()
     string(MAKE_C_IDENTIFIER "${layer}_${header}" id)
     set(source ${GLIMMERLY_LAYERS_ROOT}/forbidden/${id}.cpp)
     file(CONFIGURE OUTPUT ${source} CONTENT "#include \"${header}\"\n" @ONLY)
     add_test(NAME layer_${id}
              COMMAND ${CMAKE_CXX_COMPILER} -fsyntax-only
-                     "-I$<JOIN:$<TARGET_PROPERTY:glimmerly_${layer},INCLUDE_DIRECTORIES>,;-I>"
+                     "-I$<JOIN:$<TARGET_PROPERTY:${F_TARGET},INCLUDE_DIRECTORIES>,;-I>"
                      ${source}
              COMMAND_EXPAND_LISTS)
     set_tests_properties(layer_${id} PROPERTIES PASS_REGULAR_EXPRESSION "${header}: No such file")

@@ -3,11 +3,11 @@
 #include <commctrl.h>
 
 #include "app/command_line.h"
-#include "app/settings.h"
 #include "controller/main_window.h"
 #include "controller/session.h"
 #include "controller/window_switch.h"
 #include "res/resource_ids.h"
+#include "settings/win/store/settings_store.h"
 
 HINSTANCE AppInstance;
 

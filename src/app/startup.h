@@ -1,11 +1,8 @@
 #pragma once
 #include <windows.h>
-#include "ui/progress_frames.h"
+#include "ui/window_icons.h"
 
 extern HINSTANCE AppInstance;
-extern HICON MainIcon;       // small caption icon while no device is connected
-extern HICON ConnectedIcon;  // small caption icon while a device is connected
-extern HICON ProgressIcons[ProgressFrameCount];  // the transfer animation, one icon a frame
 extern HWND HelperWindow;
 
 // Loads the icons, registers the three window classes (once per process) and

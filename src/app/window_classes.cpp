@@ -2,16 +2,12 @@
 
 #include "app/startup.h"
 #include "controller/main_window.h"
-#include "res/resource_ids.h"
-#include "ui/art_sizes.h"
 #include "ui/disclosure.h"
+#include "ui/window_icons.h"
 
-// The icons, the three window classes and the hidden helper window: all made
-// once at start-up and kept until the process ends.
+// The three window classes and the hidden helper window: made once at
+// start-up, with the icons, and kept until the process ends.
 
-HICON MainIcon;
-HICON ConnectedIcon;
-HICON ProgressIcons[ProgressFrameCount];
 HWND HelperWindow;
 
 namespace {
@@ -25,35 +21,7 @@ constexpr const char* DisclosureClassName = "DisclosureClass";
 constexpr int DialogExtraBytes = DLGWINDOWEXTRA;
 constexpr int NoExtraBytes = 0;
 
-static_assert(ProgressFrameCount == IDI_PROGRESS_LAST - IDI_PROGRESS_FIRST + 1,
-              "one progress icon resource per animation frame");
-
 bool ClassesRegistered = false;
-
-// The icon drawn for the display's DPI, or the 96 DPI one where that DPI has
-// none of its own. Above 96 DPI each is loaded at the size it was drawn, which
-// the caption then shrinks to its own, with no detour through the large-icon
-// size first. Shared, as LoadIconA's are, so that loading the table again
-// hands back the same icons instead of new ones.
-HICON LoadOwnIcon(HINSTANCE instance, int id, int dpi) {
-    const int sizedId = ArtResourceId(id, dpi);
-    if (sizedId == id) return LoadIconA(instance, MAKEINTRESOURCEA(id));
-    for (int candidate : {sizedId, id}) {
-        auto icon = static_cast<HICON>(
-            LoadImageA(instance, MAKEINTRESOURCEA(candidate), IMAGE_ICON, 0, 0, LR_SHARED));
-        if (icon) return icon;
-    }
-    return nullptr;
-}
-
-void LoadIcons(HINSTANCE instance) {
-    const int dpi = DisplayDpi();
-    if (!MainIcon) MainIcon = LoadOwnIcon(instance, IDI_MAIN, dpi);
-    if (!ConnectedIcon) ConnectedIcon = LoadOwnIcon(instance, IDI_CONNECTED, dpi);
-    for (uint32_t frame = 0; frame < ProgressFrameCount; ++frame)
-        ProgressIcons[frame] =
-            LoadOwnIcon(instance, IDI_PROGRESS_FIRST + static_cast<int>(frame), dpi);
-}
 
 bool RegisterOne(HINSTANCE instance, const char* name, WNDPROC procedure, int windowExtra,
                  HICON icon, HCURSOR cursor, HBRUSH background) {
@@ -93,7 +61,7 @@ HWND CreateHelperWindow(HINSTANCE instance) {
 }  // namespace
 
 HWND RegisterWindowClasses(HINSTANCE instance) {
-    LoadIcons(instance);
+    LoadWindowIcons(instance);
     if (!ClassesRegistered) {
         if (!RegisterClasses(instance)) return nullptr;
         ClassesRegistered = true;

@@ -11,31 +11,13 @@
 #include "cli/platform.h"
 #include "cli/stream_reading.h"
 #include "device/utf16.h"
-#include "link/port_name.h"
 #include "link/win/serial_port.h"
+#include "settings/win/settings_reader.h"
 
 namespace {
 
-constexpr const char* UserSettingsKey = "Software\\ORVEX\\GetUtil\\v3.0";
-constexpr const char* DriverKey = "Enum\\Infrared\\COM\\ROOT&INFRARED&0000";
-constexpr const char* PortNameValue = "PortName";
 constexpr const char* SerialMapKey = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 constexpr DWORD MostPortNumber = 256;
-
-// Read access only: the command line never writes to the registry. The value
-// is judged by the same rule as the window program's, so both use one port.
-std::optional<std::string> ReadPortName(HKEY root, const char* path, PortNameType rule) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return std::nullopt;
-    std::array<uint8_t, PortNameSize> value{};
-    DWORD size = PortNameSize;
-    DWORD type = REG_NONE;
-    const LONG status = RegQueryValueExA(key, PortNameValue, nullptr, &type, value.data(), &size);
-    RegCloseKey(key);
-    char name[PortNameSize];
-    if (status != ERROR_SUCCESS || !UsablePortName(rule, type, value.data(), size, name)) return std::nullopt;
-    return std::string(name);
-}
 
 bool IsConsole(HANDLE handle) {
     DWORD mode = 0;
@@ -85,9 +67,12 @@ std::string SystemErrorText(uint32_t error) {
     return words;
 }
 
+// Through the settings' read-only face: the command line never writes to the
+// registry, and it picks the port by the window program's own rule.
 std::optional<std::string> DefaultPortName() {
-    if (auto user = ReadPortName(HKEY_CURRENT_USER, UserSettingsKey, PortNameType::TextOnly)) return user;
-    return ReadPortName(HKEY_LOCAL_MACHINE, DriverKey, PortNameType::Any);
+    char name[PortNameSize];
+    if (!ReadStoredPortInUse(name)) return std::nullopt;
+    return std::string(name);
 }
 
 std::string NoPortAdvice() {

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "app/startup.h"
 #include "controller/busy_section.h"
 #include "controller/esc_stop.h"
 #include "controller/session.h"
@@ -15,6 +14,7 @@
 #include "link/hello.h"
 #include "link/win/serial_port.h"
 #include "ui/progress_display.h"
+#include "ui/window_icons.h"
 
 namespace {
 

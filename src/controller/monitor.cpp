@@ -1,7 +1,5 @@
 #include "controller/monitor.h"
 
-#include "app/settings.h"
-#include "app/startup.h"
 #include "controller/clipboard_preview.h"
 #include "controller/port_choice.h"
 #include "controller/session.h"
@@ -14,6 +12,7 @@
 #include "link/retrieve.h"
 #include "link/win/serial_port.h"
 #include "res/resource_ids.h"
+#include "settings/win/store/settings_store.h"
 #include "ui/disclosure.h"
 #include "ui/progress_display.h"
 #include "ui/recolour.h"
@@ -37,6 +36,12 @@ void FillFileList(HWND window) {
                             reinterpret_cast<LPARAM>(label));
     }
     SendDlgItemMessageA(window, IDC_FILE_LIST, CB_SETCURSEL, 0, 0);
+}
+
+// The module whose resources the window was made from, which holds the status
+// bitmaps too.
+HINSTANCE InstanceOf(HWND window) {
+    return reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
 }
 
 void SelectListedFile(HWND window) {
@@ -114,7 +119,7 @@ LRESULT OnInitDialog(HWND window) {
     SendDlgItemMessageA(window, IDC_AUTO_RETRIEVE, BM_SETCHECK, AutoUploadFlag, 0);
     SendDlgItemMessageA(window, IDC_APPEND, BM_SETCHECK,
                         AppendFlag != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
-    RefreshStatusPictures(AppInstance, window);
+    RefreshStatusPictures(InstanceOf(window), window);
     ShowStatusPicture(window, IDC_PICTURE_WAVES_SEARCHING);
     UseClassicProgressBar(window);
     PollTimer = SetTimer(window, PollTimerId, PollPeriodMs, nullptr);
@@ -185,6 +190,6 @@ LRESULT OnEndSession(HWND window, WPARAM ending) {
 }
 
 LRESULT OnSysColorChange(HWND window, WPARAM wParam, LPARAM lParam) {
-    RefreshStatusPictures(AppInstance, window);
+    RefreshStatusPictures(InstanceOf(window), window);
     return DefWindowProcA(window, WM_SYSCOLORCHANGE, wParam, lParam);
 }

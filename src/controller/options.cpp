@@ -1,6 +1,6 @@
-#include "app/settings.h"
 #include "controller/commands.h"
 #include "res/resource_ids.h"
+#include "settings/win/store/settings_store.h"
 
 LRESULT AutoRetrieveOptionCommand(HWND window) {
     AutoUploadFlag = static_cast<uint32_t>(

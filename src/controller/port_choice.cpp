@@ -1,9 +1,9 @@
 #include "controller/port_choice.h"
 
-#include "app/settings.h"
 #include "controller/session.h"
 #include "controller/window_state.h"
 #include "res/resource_ids.h"
+#include "settings/win/store/settings_store.h"
 
 namespace {
 

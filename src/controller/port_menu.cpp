@@ -1,10 +1,10 @@
 #include "controller/port_menu.h"
 
-#include "app/settings.h"
 #include "controller/keyboard_finder.h"
 #include "controller/port_choice.h"
 #include "controller/serial_ports.h"
 #include "controller/window_menu.h"
+#include "settings/win/store/settings_store.h"
 
 namespace {
 

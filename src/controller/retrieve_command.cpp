@@ -1,7 +1,5 @@
 #include <cstdint>
 
-#include "app/settings.h"
-#include "app/startup.h"
 #include "controller/busy_section.h"
 #include "controller/commands.h"
 #include "controller/esc_stop.h"
@@ -17,8 +15,10 @@
 #include "link/retrieve.h"
 #include "link/win/serial_port.h"
 #include "res/resource_ids.h"
+#include "settings/win/store/settings_store.h"
 #include "text/win/text_blocks.h"
 #include "ui/progress_display.h"
+#include "ui/window_icons.h"
 
 namespace {
 

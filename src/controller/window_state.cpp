@@ -2,10 +2,10 @@
 
 #include <array>
 
-#include "app/startup.h"
 #include "controller/session.h"
 #include "controller/window_texts.h"
 #include "res/resource_ids.h"
+#include "ui/window_icons.h"
 
 namespace {
 

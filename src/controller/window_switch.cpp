@@ -1,11 +1,11 @@
 #include "controller/window_switch.h"
 
-#include "app/settings.h"
 #include "controller/main_window.h"
 #include "controller/session.h"
 #include "controller/window_state.h"
 #include "controller/window_texts.h"
 #include "res/resource_ids.h"
+#include "settings/win/store/settings_store.h"
 
 namespace {
 

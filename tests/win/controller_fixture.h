@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/settings.h"
+#include "settings/win/store/settings_store.h"
 #include "app/startup.h"
 #include "controller/main_window.h"
 #include "controller/report.h"

@@ -10,7 +10,8 @@
 #include <optional>
 #include <string>
 
-#include "app/settings.h"
+#include "settings/win/settings_reader.h"
+#include "settings/win/store/settings_store.h"
 
 namespace {
 
@@ -84,6 +85,26 @@ void SetAccess(HKEY root, const char* path, bool open) {
     InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
     SetSecurityDescriptorDacl(&descriptor, TRUE, open ? nullptr : &empty, FALSE);
     RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor);
+    RegCloseKey(key);
+}
+
+// Everyone may do `rights` on the key and nothing more; its owner may still
+// give the access back.
+void AllowOnly(HKEY root, const char* path, DWORD rights) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(root, path, 0, WRITE_DAC, &key), ERROR_SUCCESS);
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
+    alignas(DWORD) BYTE aclRoom[256];
+    auto* acl = reinterpret_cast<ACL*>(aclRoom);
+    InitializeAcl(acl, sizeof aclRoom, ACL_REVISION);
+    AddAccessAllowedAce(acl, ACL_REVISION, rights, everyone);
+    SECURITY_DESCRIPTOR descriptor;
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
+    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor), ERROR_SUCCESS);
+    FreeSid(everyone);
     RegCloseKey(key);
 }
 
@@ -322,7 +343,25 @@ TEST_F(Settings, TheUsersOwnPortBeatsTheDriversWhenUsable) {
         Load();
         EXPECT_STREQ(PortName, c.expected) << c.what;
         EXPECT_STREQ(DriverPortName, "COM3") << c.what;
+        char read[PortNameSize];
+        ReadStoredPortInUse(read);
+        EXPECT_STREQ(read, c.expected) << c.what << ": the command line's read-only face agrees";
     }
+}
+
+TEST_F(Settings, TheReadOnlyFaceCreatesNothingAndNeedsNoMoreThanQueryRights) {
+    char name[PortNameSize];
+    EXPECT_FALSE(ReadStoredPortInUse(name));
+    EXPECT_STREQ(name, "");
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, SettingsPath)) << "no key is created";
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, EnumPath)) << "no key is created";
+
+    WriteText(HKEY_LOCAL_MACHINE, EnumPath, "PortName", "COM3");
+    WriteText(HKEY_CURRENT_USER, SettingsPath, "PortName", "COM12");
+    AllowOnly(HKEY_CURRENT_USER, SettingsPath, KEY_QUERY_VALUE);
+    EXPECT_TRUE(ReadStoredPortInUse(name));
+    EXPECT_STREQ(name, "COM12") << "the user's key opens with query rights alone";
+    SetAccess(HKEY_CURRENT_USER, SettingsPath, true);
 }
 
 TEST_F(Settings, ChoosingAPortStoresItAndAutoRemovesItEvenWithoutTheUsersKey) {

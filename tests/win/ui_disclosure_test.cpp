@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "app/settings.h"
+#include "settings/win/store/settings_store.h"
 #include "ui/disclosure.h"
 #include "ui_support.h"
 

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/settings.h"
+#include "settings/win/store/settings_store.h"
 #include "app/startup.h"
 #include "controller/main_window.h"
 #include "controller/session.h"

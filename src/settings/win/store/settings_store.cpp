@@ -1,6 +1,9 @@
-#include "app/settings.h"
+#include "settings/win/store/settings_store.h"
 
 #include <span>
+
+#include "settings/port_in_use.h"
+#include "settings/win/settings_reader.h"
 
 // The registry is the program's only configuration. Every key is reached one
 // level at a time and created where missing, so that a first start on a
@@ -16,13 +19,6 @@ HKEY MachineSettingsKey;
 HKEY UserSettingsKey;
 
 namespace {
-
-constexpr const char* InfraredEnumLevels[] = {"Enum", "Infrared", "COM", "ROOT&INFRARED&0000"};
-constexpr const char* SettingsLevels[] = {"Software", "ORVEX", "GetUtil", "v3.0"};
-
-constexpr const char* PortNameValue = "PortName";
-constexpr const char* ProgPathValue = "ProgPath";
-constexpr const char* ComPortSelValue = "ComPortSel";
 
 constexpr DWORD ProgPathSize = 256;
 constexpr uint32_t ComPortSelDefault = 1;
@@ -58,51 +54,20 @@ HKEY OpenKeyPath(HKEY root, std::span<const char* const> levels) {
     return current;
 }
 
-// A 32-bit number as the registry holds it. False when the read fails or the
-// value is not a REG_DWORD; the data is then not to be trusted.
-bool ReadNumber(HKEY key, const char* name, uint32_t* number) {
-    uint32_t data = 0;
-    DWORD type = 0;
-    DWORD size = sizeof data;
-    const LONG status =
-        RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
-    if (status != ERROR_SUCCESS || type != REG_DWORD) return false;
-    *number = data;
-    return true;
-}
-
 void WriteNumber(HKEY key, const char* name, uint32_t number) {
     RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
-}
-
-// Reads a port name value into `name` by the rules of UsablePortName; the
-// read is into a buffer of the name's size, so a longer value fails there.
-bool ReadPortName(HKEY key, PortNameType rule, char (&name)[PortNameSize]) {
-    uint8_t data[PortNameSize] = {};
-    DWORD type = 0;
-    DWORD size = sizeof data;
-    const LONG status = RegQueryValueExA(key, PortNameValue, nullptr, &type, data, &size);
-    if (status != ERROR_SUCCESS) {
-        name[0] = '\0';
-        return false;
-    }
-    return UsablePortName(rule, type, data, size, name);
-}
-
-void LoadDriverPortName(HKEY enumKey) {
-    ReadPortName(enumKey, PortNameType::Any, DriverPortName);
 }
 
 bool ReadUserPortName(char (&name)[PortNameSize]) {
     if (UnsavedChoice == UnsavedPortChoice::Named) {
         lstrcpynA(name, UnsavedPortName, PortNameSize);
-        return true;
+        return name[0] != '\0';
     }
     if (UnsavedChoice == UnsavedPortChoice::Automatic || !UserSettingsKey) {
         name[0] = '\0';
         return false;
     }
-    return ReadPortName(UserSettingsKey, PortNameType::TextOnly, name);
+    return QueryPortName(UserSettingsKey, PortNameType::TextOnly, name);
 }
 
 // Nothing reads ProgPath back; it only records where the program was started
@@ -121,19 +86,19 @@ void CheckProgPath(HKEY machineKey) {
 
 void CheckComPortSel(HKEY machineKey) {
     uint32_t selection = 0;
-    if (ReadNumber(machineKey, ComPortSelValue, &selection) && selection <= ComPortSelHighest) return;
+    if (QueryNumber(machineKey, ComPortSelValue, &selection) && selection <= ComPortSelHighest) return;
     WriteNumber(machineKey, ComPortSelValue, ComPortSelDefault);
 }
 
 // Any number is a valid flag here: nonzero simply means on.
 uint32_t LoadFlag(HKEY userKey, const char* name) {
     uint32_t flag = OptionDefault;
-    return ReadNumber(userKey, name, &flag) ? flag : OptionDefault;
+    return QueryNumber(userKey, name, &flag) ? flag : OptionDefault;
 }
 
 void LoadAutoUpload(HKEY userKey) {
     uint32_t flag = 0;
-    if (ReadNumber(userKey, AutoUploadFlagValue, &flag) && flag <= AutoUploadHighest) {
+    if (QueryNumber(userKey, AutoUploadFlagValue, &flag) && flag <= AutoUploadHighest) {
         AutoUploadFlag = flag;
         return;
     }
@@ -152,7 +117,7 @@ void LoadMachineSettings() {
 // since the value is written whenever the user chooses a window.
 uint32_t LoadFullWindow(HKEY userKey) {
     uint32_t flag = OptionDefault;
-    return ReadNumber(userKey, FullWindowValue, &flag) && flag <= FullWindowHighest ? flag : OptionDefault;
+    return QueryNumber(userKey, FullWindowValue, &flag) && flag <= FullWindowHighest ? flag : OptionDefault;
 }
 
 void LoadUserSettings() {
@@ -168,7 +133,7 @@ void LoadUserSettings() {
 void LoadInfraredPort() {
     HKEY enumKey = OpenKeyPath(HKEY_LOCAL_MACHINE, InfraredEnumLevels);
     if (!enumKey) return;
-    LoadDriverPortName(enumKey);
+    QueryPortName(enumKey, PortNameType::Any, DriverPortName);
     RegCloseKey(enumKey);
 }
 
@@ -201,8 +166,9 @@ void StoreOption(const char* valueName, uint32_t value) {
 }
 
 bool RefreshPortName() {
-    char chosen[PortNameSize];
-    if (!ReadUserPortName(chosen)) lstrcpynA(chosen, DriverPortName, PortNameSize);
+    char user[PortNameSize];
+    ReadUserPortName(user);
+    const char* chosen = PortInUse(user, DriverPortName);
     if (lstrcmpA(chosen, PortName) == 0) return false;
     lstrcpynA(PortName, chosen, PortNameSize);
     return true;

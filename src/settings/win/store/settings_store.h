@@ -3,11 +3,13 @@
 #include <cstdint>
 
 #include "link/port_name.h"
+#include "settings/registry_layout.h"
 
-// Settings kept in the registry: the infrared driver's port name (read only),
-// the user's own port, and the options under the machine and user settings
-// keys. Read, checked and repaired once at start-up; the two settings keys
-// stay open until CloseSettings.
+// The window program's settings in the registry: the infrared driver's port
+// name (read only), the user's own port, and the options under the machine and
+// user settings keys. Read, checked and repaired once at start-up; the two
+// settings keys stay open until CloseSettings. Unlike the read-only face, this
+// store creates its keys where they are missing and writes its repairs.
 
 extern char PortName[PortNameSize];        // the port in use; empty when none is known
 extern char DriverPortName[PortNameSize];  // the infrared driver's port; empty when none
@@ -16,12 +18,6 @@ extern uint32_t AutoUploadFlag;
 extern uint32_t AppendFlag;
 extern uint32_t DisclosedFlag;
 extern uint32_t FullWindowFlag;  // 1: the full window opens at start-up; else the compact one
-
-// Names of the options' values under the user settings key.
-inline constexpr const char* DisclosedFlagValue = "DisclosedFlag";
-inline constexpr const char* AppendFlagValue = "AppendFlag";
-inline constexpr const char* AutoUploadFlagValue = "AutoUploadFlag";
-inline constexpr const char* FullWindowValue = "FullWindow";
 
 extern HKEY MachineSettingsKey;  // null while not open
 extern HKEY UserSettingsKey;     // null while not open
