@@ -41,8 +41,22 @@ std::string_view SkipProgramPath(std::string_view line) {
     return line;
 }
 
+// Shortcut editors and scripts quote arguments: one pair of quotes around the
+// whole name is taken off, anything else stays part of the name.
+std::string_view Unquoted(std::string_view word) {
+    if (word.size() >= 2 && word.front() == '"' && word.back() == '"') return word.substr(1, word.size() - 2);
+    return word;
+}
+
+// "/port:COM5" names the port in the same word as the switch.
+bool IsJoinedPortSwitch(std::string_view word) {
+    return word.size() > PortSwitch.size() && word[PortSwitch.size()] == ':' &&
+           SameWordAnyCase(word.substr(0, PortSwitch.size()), PortSwitch);
+}
+
 void TakePortWord(std::string_view word, CommandLineChoices& choices) {
     if (choices.port == PortChoice::Invalid) return;
+    word = Unquoted(word);
     if (SameWordAnyCase(word, AutomaticPort)) {
         choices.port = PortChoice::Automatic;
         choices.portName[0] = '\0';
@@ -64,6 +78,8 @@ CommandLineChoices ParseCommandLine(std::string_view commandLine) {
     for (std::string_view word = NextWord(rest); !word.empty(); word = NextWord(rest)) {
         if (SameWordAnyCase(word, PortSwitch)) {
             TakePortWord(NextWord(rest), choices);
+        } else if (IsJoinedPortSwitch(word)) {
+            TakePortWord(word.substr(PortSwitch.size() + 1), choices);
         } else if (SameWordAnyCase(word, FullSwitch)) {
             choices.window = WindowChoice::Full;
         } else if (SameWordAnyCase(word, CompactSwitch)) {

@@ -5,7 +5,8 @@
 
 // What the command line asks for. Switches and names in any case; words the
 // program does not know are ignored.
-//   /port COMn     use port n (1 to 256) from now on
+//   /port COMn     use port n (1 to 256) from now on; also /port:COMn, and
+//                  the name may be quoted ("COMn")
 //   /port auto     use the infrared driver's port again
 //   /full          open the full window, from now on
 //   /compact       open the compact window, from now on

@@ -6,6 +6,7 @@
 
 #include "controller/busy_section.h"
 #include "controller/display_scope.h"
+#include "controller/esc_stop.h"
 #include "controller/session.h"
 #include "controller/window_state.h"
 #include "controller/window_texts.h"
@@ -113,19 +114,50 @@ private:
     uint32_t shown_ = 0;
 };
 
-// The transfer itself, busy, with the progress bar and the animated icon running.
+// The transfer itself, busy, with the progress bar and the animated icon
+// running. It takes minutes, so the status line says how to stop it; the title
+// says what runs.
 template <typename Work>
-Outcome Transfer(HWND window, const char* status, Work work) {
+Outcome Transfer(HWND window, const char* title, Work work) {
     const BusyScope busy;
     const DisplayScope display(window, WithProgress::Yes);
-    SetStatusLine(window, status);
+    SetStatusLine(window, TextPressEscToStop);
+    SetWindowTitle(window, title);
     SerialBytePort port(PortHandle);
     WindowProgress bar(window, ProgressIcons);
     FittedProgress progress(bar);
-    const ResultCode drained = DrainInput(port);
-    const Outcome outcome = drained == ResultOk ? work(port, progress) : DeviceFailure(port, drained);
+    Outcome outcome;
+    {
+        EscStopsTransfer esc;
+        const ResultCode drained = DrainInput(port);
+        outcome = drained == ResultOk ? work(port, progress) : DeviceFailure(port, drained);
+    }
     SetStatusLine(window, TextEmpty);
+    if (ConnectedFlag != 0) ShowConnectedTitle(window);
     return outcome;
+}
+
+bool Stopped(const Outcome& outcome) {
+    return outcome.kind == FailureKind::Device && outcome.code == ResultStopped;
+}
+
+// A restore goes through the backup's files in order; a stop leaves the one
+// in hand partly written (or written and not yet checked), and the rest as
+// they were.
+std::wstring StoppedRestoreReport(const LoadedBackup& backup, int stoppedAt) {
+    std::wstring report = L"The restore was stopped with Esc.";
+    bool reached = stoppedAt == 0;
+    for (const DeviceFile& file : backup.files) {
+        const int number = file.facts.number;
+        report += L"\nFile " + std::to_wstring(number) + L": ";
+        if (number == stoppedAt) {
+            report += L"stopped while it was written or checked; it may hold only part of its backup.";
+            reached = true;
+        } else {
+            report += reached ? L"not touched." : L"restored and verified.";
+        }
+    }
+    return report;
 }
 
 std::wstring FileList(const LoadedBackup& backup) {
@@ -163,6 +195,9 @@ LRESULT BackupIntoFolder(HWND window, const PcPath& parent) {
     });
     if (outcome.Ok()) {
         Tell(window, L"All eight files were backed up to:\n" + Utf16FromUtf8(folder.Text()), MB_ICONINFORMATION);
+    } else if (Stopped(outcome)) {
+        Tell(window, L"The backup was stopped with Esc before it was complete. The Quillatron's files are unchanged.",
+             MB_ICONINFORMATION);
     } else {
         Tell(window, L"The backup did not finish:\n" + Describe(window, outcome), MB_ICONWARNING);
     }
@@ -186,6 +221,8 @@ LRESULT RestoreFromFolder(HWND window, const PcPath& folder) {
     });
     if (outcome.Ok()) {
         Tell(window, L"Restored and verified file(s) " + FileList(backup) + L".", MB_ICONINFORMATION);
+    } else if (Stopped(outcome)) {
+        Tell(window, StoppedRestoreReport(backup, outcome.fileNumber), MB_ICONINFORMATION);
     } else {
         Tell(window, L"The restore did not finish:\n" + Describe(window, outcome), MB_ICONWARNING);
     }

@@ -74,6 +74,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return OnSysColorChange(window, wParam, lParam);
     case WM_DESTROY:
         return OnDestroy(window, wParam, lParam);
+    case WM_QUERYENDSESSION:
+        return OnQueryEndSession();
+    case WM_ENDSESSION:
+        return OnEndSession(window, wParam);
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }

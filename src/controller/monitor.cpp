@@ -14,12 +14,18 @@
 #include "res/resource_ids.h"
 #include "settings/win/store/settings_store.h"
 #include "ui/disclosure.h"
+#include "ui/progress_display.h"
 #include "ui/recolour.h"
 
 namespace {
 
 // Gives the device a moment between the last poll and the closing of the port.
 constexpr DWORD ClosingPauseMs = 1500;
+
+// The name PortHandle was opened under. The user's choice can be read by
+// others first (the Port submenu shows it as it opens), so the tick compares
+// the port in use with the choice rather than waiting to see the change itself.
+char OpenedPortName[PortNameSize] = "";
 
 // The file list shows the device's files by their numbers, 1 to 8.
 void FillFileList(HWND window) {
@@ -51,7 +57,12 @@ void PollConnectedDevice(HWND window) {
         SelectListedFile(window);
     } else {
         ApplyLossSteps(window);
+        ShowPortHint(window);  // a note about the last transfer goes with the device
     }
+}
+
+bool PortInUseIsChosenOne() {
+    return lstrcmpiA(OpenedPortName, PortName) == 0;
 }
 
 // While searching, the port stays open between ticks: a silent device gets the
@@ -62,13 +73,15 @@ void PollConnectedDevice(HWND window) {
 void LookForDevice(HWND window) {
     // The user may have chosen another port meanwhile (the window menu, a
     // second copy with /port, or the registry by hand).
-    if (RefreshPortName()) ClosePort();
+    RefreshPortName();
+    if (!PortInUseIsChosenOne()) ClosePort();
     ShowPortHint(window);
     if (PortHandle == INVALID_HANDLE_VALUE) {
         PortHandle = OpenDevicePort(PortName);
         if (PortHandle == INVALID_HANDLE_VALUE) {
             return;
         }
+        lstrcpynA(OpenedPortName, PortName, PortNameSize);
     }
     SelectListedFile(window);
     SerialBytePort port(PortHandle);
@@ -108,6 +121,7 @@ LRESULT OnInitDialog(HWND window) {
                         AppendFlag != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
     RefreshStatusPictures(InstanceOf(window), window);
     ShowStatusPicture(window, IDC_PICTURE_WAVES_SEARCHING);
+    UseClassicProgressBar(window);
     PollTimer = SetTimer(window, PollTimerId, PollPeriodMs, nullptr);
     PreviewClipboard(window);
     EnableTransferControls(window, FALSE);
@@ -132,19 +146,47 @@ LRESULT OnTimer(HWND window, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(window, WM_TIMER, wParam, lParam);
 }
 
-LRESULT OnDestroy(HWND window, WPARAM wParam, LPARAM lParam) {
-    // Only the window is replaced: the session goes on in its successor.
-    if (WindowSwitchUnderWay()) return DefWindowProcA(window, WM_DESTROY, wParam, lParam);
-    if (PollTimer != 0) {
-        KillTimer(window, PollTimer);
-        PollTimer = 0;
-        Sleep(ClosingPauseMs);
-    }
+namespace {
+
+bool StopPolling(HWND window) {
+    if (PollTimer == 0) return false;
+    KillTimer(window, PollTimer);
+    PollTimer = 0;
+    return true;
+}
+
+void CloseSession() {
     ClosePort();
     StoreOption(DisclosedFlagValue, DisclosedFlag);
     StoreOption(AppendFlagValue, AppendFlag);
+}
+
+}  // namespace
+
+LRESULT OnDestroy(HWND window, WPARAM wParam, LPARAM lParam) {
+    // Only the window is replaced: the session goes on in its successor.
+    if (WindowSwitchUnderWay()) return DefWindowProcA(window, WM_DESTROY, wParam, lParam);
+    if (StopPolling(window)) Sleep(ClosingPauseMs);
+    CloseSession();
     PostQuitMessage(0);
     return DefWindowProcA(window, WM_DESTROY, wParam, lParam);
+}
+
+// A transfer holds the session end up: cut off, the keyboard could be left in
+// write mode. The user sees Glimmerly named as the program that waits, and can
+// stop the transfer with Esc.
+LRESULT OnQueryEndSession() {
+    return BusyFlag != 0 ? FALSE : TRUE;
+}
+
+// Windows ends the process after this without WM_DESTROY, so what closing
+// stores is stored now. No pause: the session end does not wait for it.
+LRESULT OnEndSession(HWND window, WPARAM ending) {
+    if (ending) {
+        StopPolling(window);
+        CloseSession();
+    }
+    return 0;
 }
 
 LRESULT OnSysColorChange(HWND window, WPARAM wParam, LPARAM lParam) {

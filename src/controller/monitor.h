@@ -7,6 +7,8 @@
 LRESULT OnInitDialog(HWND window);
 LRESULT OnTimer(HWND window, WPARAM wParam, LPARAM lParam);
 LRESULT OnDestroy(HWND window, WPARAM wParam, LPARAM lParam);
+LRESULT OnQueryEndSession();
+LRESULT OnEndSession(HWND window, WPARAM ending);
 LRESULT OnSysColorChange(HWND window, WPARAM wParam, LPARAM lParam);
 
 // Only this exact value starts the automatic retrieve: the full window's

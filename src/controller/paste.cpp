@@ -15,6 +15,8 @@ constexpr LCID TextLocale = MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US
 // GetAsyncKeyState sets the top bit while the key is down.
 constexpr SHORT KeyDownBit = static_cast<SHORT>(0x8000);
 
+InputSender SendInputCall = SendInput;
+
 // Best effort: without it the clipboard still holds the text, read with the
 // system's code page as before.
 void AddTextLocale() {
@@ -62,12 +64,18 @@ bool PlaceTextOnClipboard(HWND window, HGLOBAL block) {
     return accepted;
 }
 
-void TypePasteKeys() {
+bool TypePasteKeys() {
     std::array<BYTE, std::size(PasteModifiers)> held = {};
     size_t heldCount = 0;
     for (const ModifierKey& key : PasteModifiers) {
         if (GetAsyncKeyState(key.virtualKey) & KeyDownBit) held[heldCount++] = key.virtualKey;
     }
     PasteInputs paste = BuildPasteInputs(std::span<const BYTE>(held.data(), heldCount));
-    SendInput(paste.count, paste.events.data(), sizeof(INPUT));
+    // Fewer events inserted than given means the system refused the rest
+    // (another desktop, a blocked input): the paste did not happen.
+    return SendInputCall(paste.count, paste.events.data(), sizeof(INPUT)) == paste.count;
+}
+
+void SetInputSender(InputSender sender) {
+    SendInputCall = sender != nullptr ? sender : SendInput;
 }

@@ -13,4 +13,10 @@ bool PlaceTextOnClipboard(HWND window, HGLOBAL block);
 
 // Types exactly Ctrl+V into whatever window has the keyboard focus, in one
 // SendInput call so that nothing typed meanwhile falls between its keys.
-void TypePasteKeys();
+// False when the system inserted fewer events than it was given.
+bool TypePasteKeys();
+
+// The call the keys go through: SendInput, unless a test puts a stand-in
+// here to play a refusing system; null puts SendInput back.
+using InputSender = UINT(WINAPI*)(UINT count, LPINPUT inputs, int size);
+void SetInputSender(InputSender sender);

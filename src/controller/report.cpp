@@ -14,10 +14,6 @@ constexpr int FallbackTextSize = 96;
 // Room for our captions, as the wide call that shows the system's words takes them.
 constexpr int CaptionSize = 32;
 
-void ShowNotice(const char* text) {
-    MessageBoxA(MainWindow, text, CaptionNotice, MB_OK | MB_ICONINFORMATION);
-}
-
 // The port failure: the error code is the one the port captured at the failing
 // call. GetLastError here would read whatever later calls (drawing the progress,
 // the window messages) left behind, usually 0, which the system words as success.
@@ -42,12 +38,17 @@ void ReportPortFailure(DWORD error) {
 
 }  // namespace
 
+void ShowNotice(const char* text) {
+    MessageBoxA(MainWindow, text, CaptionNotice, MB_OK | MB_ICONINFORMATION);
+}
+
 void ShowWarning(const char* text) {
     MessageBoxA(MainWindow, text, CaptionError, MB_OK | MB_ICONWARNING);
 }
 
 void ReportResult(ResultCode code, uint32_t portError) {
-    if (code == ResultOk) {
+    // A stop the user asked for is no failure; each command says what it left.
+    if (code == ResultOk || code == ResultStopped) {
         return;
     }
     if (GetForegroundWindow() != MainWindow) {

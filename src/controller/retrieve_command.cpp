@@ -3,6 +3,8 @@
 #include "controller/busy_section.h"
 #include "controller/commands.h"
 #include "controller/display_scope.h"
+#include "controller/esc_stop.h"
+#include "controller/foreground_integrity.h"
 #include "controller/monitor.h"
 #include "controller/paste.h"
 #include "controller/report.h"
@@ -31,6 +33,7 @@ constexpr DWORD AfterRetrievePauseMs = 2000;
 ResultCode TransferFile(uint8_t* text, uint32_t* portError) {
     SerialBytePort port(PortHandle);
     WindowProgress progress(MainWindow, ProgressIcons);
+    EscStopsTransfer esc;
     DrainInput(port);  // stale bytes would be taken for the reply
     const ResultCode result = RetrieveFile(port, &progress, text, RetrieveBlockSize, &TransferLength);
     *portError = port.FailedCallError();
@@ -46,12 +49,18 @@ void SendDoneIfConnected() {
     }
 }
 
-// A failed retrieve leaves nothing behind that could be pasted by mistake.
-void DiscardText(HWND window, HGLOBAL block) {
+// A transfer that did not bring the text: in automatic mode the device still
+// waits to hear that it is over.
+void DropTransfer(HGLOBAL block) {
     GlobalFree(block);
     if (AutoUploadFlag == AutoUploadOn) {
         SendDoneIfConnected();
     }
+}
+
+// A failed retrieve leaves nothing behind that could be pasted by mistake.
+void DiscardText(HWND window, HGLOBAL block) {
+    DropTransfer(block);
     SetDlgItemTextA(window, IDC_PREVIEW, TextEmpty);
     if (OpenClipboard(window)) {
         ClipboardTextFlag = 0;
@@ -60,26 +69,50 @@ void DiscardText(HWND window, HGLOBAL block) {
     }
 }
 
+// Until the window is activated, the taskbar button asks the user to come
+// and paste by hand.
+void AskForAttention(HWND window) {
+    FLASHWINFO flash = {};
+    flash.cbSize = sizeof flash;
+    flash.hwnd = window;
+    flash.dwFlags = FLASHW_TRAY | FLASHW_TIMERNOFG;
+    FlashWindowEx(&flash);
+}
+
+// The paste is typed only where it can land: keys typed into an application
+// of a higher integrity level are dropped without a word.
+bool TypePaste() {
+    return ForegroundTakesTypedKeys() && TypePasteKeys();
+}
+
 // The text reaches the preview and the clipboard, and in automatic mode the
-// application that has the keyboard focus.
-void DeliverText(HWND window, HGLOBAL block) {
+// application that has the keyboard focus. Returns the note the status line
+// shows afterwards, or null.
+const char* DeliverText(HWND window, HGLOBAL block) {
     if (!ToPcText(&block, TransferLength)) {
         GlobalFree(block);
         ShowWarning(TextOutOfMemory);
-        return;
+        return nullptr;
     }
     if (block == nullptr) {
-        return;  // nothing to show: an empty text never comes back as success
+        return nullptr;  // nothing to show: an empty text never comes back as success
     }
     ShowTextInPreview(window, block);
     if (!PlaceTextOnClipboard(window, block)) {
         GlobalFree(block);
-        return;  // nothing to paste, so the device is not told either
+        return nullptr;  // nothing to paste, so the device is not told either
     }
-    if (AutoUploadFlag == AutoUploadOn && ConnectedFlag != 0) {
-        TypePasteKeys();
-        SendDoneIfConnected();
+    if (AutoUploadFlag != AutoUploadOn || ConnectedFlag == 0) {
+        return nullptr;
     }
+    const bool typed = TypePaste();
+    // The text did reach the PC, on the clipboard: the transfer is over either way.
+    SendDoneIfConnected();
+    if (typed) {
+        return nullptr;
+    }
+    AskForAttention(window);
+    return TextPasteBlocked;
 }
 
 void ShowTransferStarted(HWND window) {
@@ -96,6 +129,21 @@ void ShowTransferEnded(HWND window) {
     }
 }
 
+// What follows the transfer; returns the status line's note, or null.
+const char* HandOverText(HWND window, HGLOBAL block, ResultCode result) {
+    switch (result) {
+    case ResultOk:
+        return DeliverText(window, block);
+    case ResultStopped:
+        // The user asked: the clipboard and the preview keep what they held.
+        DropTransfer(block);
+        return TextTransferCancelled;
+    default:
+        DiscardText(window, block);
+        return nullptr;
+    }
+}
+
 // Busy from the first byte to the end of the pause, so the poll keeps off the
 // port while the pasting application takes the text. False, with the block
 // freed and nothing sent, when the block cannot be locked.
@@ -107,20 +155,23 @@ bool RetrieveWhileBusy(HWND window, HGLOBAL block) {
         return false;
     }
     ZeroMemory(text, RetrieveBlockSize);
-    const DisplayScope display(window, WithProgress::Yes);
-    ShowTransferStarted(window);
-    uint32_t portError = 0;
-    const ResultCode result = TransferFile(text, &portError);
-    GlobalUnlock(block);
+    const char* note = nullptr;
+    {
+        const DisplayScope display(window, WithProgress::Yes);
+        ShowTransferStarted(window);
+        uint32_t portError = 0;
+        const ResultCode result = TransferFile(text, &portError);
+        GlobalUnlock(block);
 
-    ReportResult(result, portError);
-    ShowTransferEnded(window);
-    if (result == ResultOk) {
-        DeliverText(window, block);
-    } else {
-        DiscardText(window, block);
+        ReportResult(result, portError);
+        ShowTransferEnded(window);
+        note = HandOverText(window, block, result);
+        Sleep(AfterRetrievePauseMs);
     }
-    Sleep(AfterRetrievePauseMs);
+    // The note is longer than the line beside the bar, so it waits for the bar to go.
+    if (note != nullptr) {
+        ShowStatusNote(window, note);
+    }
     return true;
 }
 

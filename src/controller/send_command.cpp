@@ -4,6 +4,7 @@
 #include "controller/clipboard_preview.h"
 #include "controller/commands.h"
 #include "controller/display_scope.h"
+#include "controller/esc_stop.h"
 #include "controller/report.h"
 #include "controller/session.h"
 #include "controller/window_state.h"
@@ -28,14 +29,26 @@ HANDLE ClipboardTextBlock() {
     return GetClipboardData(CF_TEXT);
 }
 
-ResultCode TransferText(const uint8_t* text, uint32_t* portError) {
+// Room for the stopped send's message and its count.
+constexpr int StoppedTextSize = 128;
+
+ResultCode TransferText(const uint8_t* text, uint32_t* portError, uint32_t* sent) {
     SerialBytePort port(PortHandle);
     WindowProgress progress(MainWindow, ProgressIcons);
+    EscStopsTransfer esc;
     DrainInput(port);
     const ResultCode result =
-        SendText(port, progress, text, TransferLength, AppendFlag != 0, SendLimit);
+        SendText(port, progress, text, TransferLength, AppendFlag != 0, SendLimit, sent);
     *portError = port.FailedCallError();
     return result;
+}
+
+// The file keeps what reached it; the user learns how much that was.
+void ReportStoppedSend(uint32_t sent) {
+    char text[StoppedTextSize];
+    wsprintfA(text, "Sending stopped. The Quillatron file received %lu characters.",
+              static_cast<unsigned long>(sent));
+    ShowNotice(text);
 }
 
 void ShowSendStarted(HWND window) {
@@ -62,9 +75,12 @@ void ShowSendEnded(HWND window) {
 void SendWithProgress(HWND window, const uint8_t* text) {
     const DisplayScope display(window, WithProgress::Yes);
     ShowSendStarted(window);
-    uint32_t portError = 0;
-    const ResultCode result = TransferText(text, &portError);
+    uint32_t portError = 0, sent = 0;
+    const ResultCode result = TransferText(text, &portError, &sent);
     ReportResult(result, portError);
+    if (result == ResultStopped) {
+        ReportStoppedSend(sent);
+    }
     OfferRetrieveAgain(window);
 }
 

@@ -19,8 +19,14 @@ void SetWindowTitle(HWND window, const char* text);
 // The status text 107.
 void SetStatusText(HWND window, const char* text);
 
-// The status line 1008 under the pictures; an empty text clears it.
+// The status line 1008 under the pictures, at its own width beside the
+// progress bar; an empty text clears it.
 void SetStatusLine(HWND window, const char* text);
+
+// A note on the status line while the progress bar is hidden (no port known,
+// a paste that was refused, a transfer cancelled): the line is widened to
+// reach as far as the bar, until the next SetStatusLine.
+void ShowStatusNote(HWND window, const char* text);
 
 // Shows or hides the progress bar 1000.
 void ShowProgressBar(HWND window, bool visible);

@@ -59,7 +59,12 @@ void ShowLook(HWND window, const WindowLook& look) {
         SetStatusText(window, look.statusText);
         if (ProgramSetTitle(look.title)) SetWindowTitle(window, look.title);
     }
-    SetStatusLine(window, look.statusLine);
+    // No command runs during a switch, so whatever the line holds is a note.
+    if (look.statusLine[0] != '\0') {
+        ShowStatusNote(window, look.statusLine);
+    } else {
+        SetStatusLine(window, look.statusLine);
+    }
 }
 
 }  // namespace

@@ -12,6 +12,12 @@ inline constexpr const char* TextRetrieving = "Retrieving text.";
 inline constexpr const char* TextSending = "Sending text.";
 inline constexpr const char* TextSwitching = "Switching file.";
 inline constexpr const char* TextEmpty = "";
+inline constexpr const char* TextPressEscToStop = "Press Esc to stop.";
+
+// Notes on the status line after a retrieve, until the next transfer or the
+// keyboard's departure.
+inline constexpr const char* TextPasteBlocked = "Blocked: press Ctrl+V to paste.";
+inline constexpr const char* TextTransferCancelled = "Transfer cancelled.";
 
 inline constexpr const char* CaptionError = "Quillatron Error";
 inline constexpr const char* CaptionNotice = "Quillatron Notice";

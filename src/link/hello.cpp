@@ -51,7 +51,11 @@ bool IsUnfinishedIdentity(const uint8_t* reply, uint32_t received) {
 // brings nothing ends it.
 HelloOutcome DetectDevice(BytePort& port) {
     const std::array<uint8_t, 2> hello = {CommandPrefix, CmdHello};
-    if (!port.Write(hello.data(), static_cast<uint32_t>(hello.size())).ok) {
+    const PortTransfer wrote = port.Write(hello.data(), static_cast<uint32_t>(hello.size()));
+    // A port that takes less than the two bytes within the write timeout is
+    // stalled or gone (an adapter pulled out can leave it so), not a silent
+    // keyboard: the handle must be given up, as for a failed call.
+    if (!wrote.ok || wrote.count < hello.size()) {
         return HelloOutcome::PortFailed;
     }
 

@@ -124,7 +124,9 @@ ResultCode SendText(BytePort& port, ProgressSink& progress, const uint8_t* text,
     }
     progress.ProgressBegin(toSend);
     if (toSend == 0) {
-        return ResultOk;
+        // The write is open all the same: without end-of-text the device would
+        // store whatever comes next, the end-of-transfer command included, as text.
+        return SendEndOfText(port, reply.data());
     }
     result = SendBlocks(port, progress, reply.data(), text, toSend, sent);
     if (result == ResultStopped) {

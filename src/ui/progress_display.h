@@ -16,3 +16,7 @@ private:
     HWND window_;
     const HICON* frameIcons_;
 };
+
+// Gives progress bar 1000 of `window` the classic look, which shows every
+// position as it is set; the rest of the window keeps its theme.
+void UseClassicProgressBar(HWND window);

@@ -86,6 +86,7 @@ constexpr auto WatcherPoll = 5ms;
 constexpr uint32_t DefaultSizes[] = {1024, 32414};
 constexpr int DefaultRestSeconds = 60;
 constexpr int DefaultSoakCycles = 100;
+constexpr int DefaultSoakReadingEvery = 100;  // arrivals between two readings of the footprint
 constexpr int DefaultEndToEndRuns = 3;
 constexpr int DefaultReplugs = 3;
 // The adapter stays out this long: two ticks meet the dead handle and the
@@ -110,6 +111,7 @@ struct Options {
     std::vector<uint32_t> sizes{std::begin(DefaultSizes), std::end(DefaultSizes)};
     int restSeconds = DefaultRestSeconds;
     int soakCycles = DefaultSoakCycles;
+    int soakReadingEvery = DefaultSoakReadingEvery;
     int endToEndRuns = DefaultEndToEndRuns;
     int watchPollMs = DefaultWatchPollMs;
     int replugs = DefaultReplugs;
@@ -355,12 +357,24 @@ struct Footprint {
     long peakKb = -1;
 };
 
+struct SoakReading {
+    std::string when;  // "start", "after 100", "end"
+    Footprint footprint;
+};
+
 struct Soak {
     int cycles = 0, landed = 0, failed = 0;
     double seconds = 0, slowestCycle = 0;
-    Footprint start, end;
+    std::vector<SoakReading> readings;
     bool programAlive = true;
 };
+
+// Windows counts at least the window's own USER objects and the icons' GDI
+// objects of a running GUI program; 0 means the system does not count them
+// (Wine's GetGuiResources is a stub), and -1 that the probe could not ask.
+std::string Counted(long value) {
+    return value > 0 ? std::to_string(value) : "not reported";
+}
 
 // Rows of bench_link's table whose first cell starts with one of `kinds`.
 std::vector<LinkRow> LinkRows(const std::string& path,
@@ -534,16 +548,19 @@ std::string Markdown(const Report& r, const Options& o) {
        << " | " << Format("%.1f", s.slowestCycle) << " | " << (s.programAlive ? "yes" : "NO") << " |\n\n"
        << "| when | handles | GDI | USER | open fds | VmRSS (kB) | threads | VmHWM (kB) |\n"
        << "|---|---:|---:|---:|---:|---:|---:|---:|\n";
-    for (const auto* f : {&s.start, &s.end})
-        md << "| " << (f == &s.start ? "start" : "end") << " | " << f->handles << " | " << f->gdi << " | "
-           << f->user << " | " << f->proc.openFiles << " | " << f->proc.residentKb << " | " << f->proc.threads
-           << " | " << f->peakKb << " |\n";
-    md << "\nHandles, GDI and USER are what GetProcessHandleCount and GetGuiResources report to the probe. "
-          "Under Wine 8.0 all three read 0: GetGuiResources is an unimplemented stub in Wine's user32, and the "
-          "handle count is 0 too for a process that certainly holds handles (its port, mutex, registry keys, "
-          "windows), so Wine does not count them. The /proc columns carry the leak check instead: the "
-          "wine process's open file descriptors (Wine backs its handles to files, ports and the server with "
-          "them), resident memory and threads.\n";
+    for (const SoakReading& reading : s.readings) {
+        const Footprint& f = reading.footprint;
+        md << "| " << reading.when << " | " << Counted(f.handles) << " | " << Counted(f.gdi) << " | "
+           << Counted(f.user) << " | " << f.proc.openFiles << " | " << f.proc.residentKb << " | " << f.proc.threads
+           << " | " << f.peakKb << " |\n";
+    }
+    md << "\nHandles, GDI and USER are what GetProcessHandleCount and GetGuiResources report to the probe, "
+          "read at the start, every " << o.soakReadingEvery << " arrivals and at the end. Wine 8.0 reports "
+          "none of them: GetGuiResources is an unimplemented stub in Wine's user32, and the handle count is 0 "
+          "for a process that certainly holds handles (its port, mutex, registry keys, windows). On Windows the "
+          "same probe reads the real counts. The /proc columns carry the leak check under Wine: the wine "
+          "process's open file descriptors (Wine backs its handles to files, ports and the server with them), "
+          "resident memory and threads.\n";
     md << "\n## Replugged adapter: pulled out while searching, plugged back in\n\n"
        << "| replug | plugged in to first hello (s) | in ticks of 3 s | plugged in to end-of-transfer (s) | found |\n"
        << "|---:|---:|---:|---:|---|\n";
@@ -556,7 +573,6 @@ std::string Markdown(const Report& r, const Options& o) {
        << " s while the program searches (its hello on the dead handle fails and the port is closed; the next "
           "open fails), then a new pty appears at the same link with the keyboard in range. Found again within "
           "two ticks means a first hello less than 6 s after plugging in.\n";
-    (void)o;
     return md.str();
 }
 
@@ -613,7 +629,11 @@ std::string Json(const Report& r) {
     j << "\n  ],\n  \"soak\": {\"cycles\": " << s.cycles << ", \"landed\": " << s.landed << ", \"failed\": "
       << s.failed << ", \"seconds\": " << Format("%.1f", s.seconds) << ", \"slowest_cycle_seconds\": "
       << Format("%.2f", s.slowestCycle) << ", \"program_running\": " << (s.programAlive ? "true" : "false")
-      << ",\n    \"start\": " << foot(s.start) << ",\n    \"end\": " << foot(s.end) << "},\n  \"replug\": [";
+      << ",\n    \"readings\": [";
+    for (size_t i = 0; i < s.readings.size(); ++i)
+        j << (i ? "," : "") << "\n      {\"when\": " << JsonString(s.readings[i].when)
+          << ", \"footprint\": " << foot(s.readings[i].footprint) << "}";
+    j << "]},\n  \"replug\": [";
     for (size_t i = 0; i < r.replugs.size(); ++i) {
         const auto& x = r.replugs[i];
         j << (i ? "," : "") << "\n    {\"run\": " << x.run << ", \"plug_to_hello_seconds\": "
@@ -637,6 +657,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
         else if (k == "--exe32") o.exe32 = v;
         else if (k == "--rest-seconds") o.restSeconds = std::atoi(v.c_str());
         else if (k == "--soak-cycles") o.soakCycles = std::atoi(v.c_str());
+        else if (k == "--soak-every") o.soakReadingEvery = std::max(1, std::atoi(v.c_str()));
         else if (k == "--runs") o.endToEndRuns = std::atoi(v.c_str());
         else if (k == "--watch-poll-ms") o.watchPollMs = std::atoi(v.c_str());
         else if (k == "--replugs") o.replugs = std::atoi(v.c_str());
@@ -691,7 +712,7 @@ void RunRest(e2e::Scene& scene, pid_t pid, const Options& o, Report& r) {
 
 void RunSoak(e2e::Scene& scene, pid_t pid, const Options& o, Report& r) {
     Soak& s = r.soak;
-    s.start = TakeFootprint(scene, pid);
+    s.readings.push_back({"start", TakeFootprint(scene, pid)});
     auto begin = Steady::now();
     for (int i = 1; i <= o.soakCycles; ++i) {
         auto cycleStart = Steady::now();
@@ -720,9 +741,11 @@ void RunSoak(e2e::Scene& scene, pid_t pid, const Options& o, Report& r) {
         std::printf("  cycle %d/%d: %s in %.1f s\n", i, o.soakCycles, landed ? "landed" : "FAILED", seconds);
         s.programAlive = scene.Program().Running();
         if (!s.programAlive) break;
+        if (i % o.soakReadingEvery == 0 && i < o.soakCycles)
+            s.readings.push_back({"after " + std::to_string(i), TakeFootprint(scene, pid)});
     }
     s.seconds = std::chrono::duration<double>(Steady::now() - begin).count();
-    s.end = TakeFootprint(scene, pid);
+    s.readings.push_back({"end", TakeFootprint(scene, pid)});
 }
 
 // Seconds from `start` until `ready` holds, or -1 when it never does.
@@ -814,7 +837,7 @@ int main(int argc, char** argv) {
     if (!ParseOptions(argc, argv, options)) {
         std::fprintf(stderr,
                      "usage: glimmerly_bench --out DIR [--link FILE] [--exe64 EXE] [--exe32 EXE] [--sizes A,B] "
-                     "[--runs N] [--watch-poll-ms MS] [--rest-seconds S] [--soak-cycles N]\n");
+                     "[--runs N] [--watch-poll-ms MS] [--rest-seconds S] [--soak-cycles N] [--soak-every N]\n");
         return ExitNoStage;
     }
     setvbuf(stdout, nullptr, _IOLBF, 0);

@@ -79,6 +79,12 @@ TEST(DetectDevice, SilenceIsNoDeviceAndAFailedCallIsAFailedPort) {
     EXPECT_EQ(DetectDevice(failingWrite), HelloOutcome::PortFailed);
     EXPECT_TRUE(failingWrite.ReadSizes().empty()) << "no read after a failed hello write";
 
+    for (uint32_t taken : {0u, 1u}) {
+        ScriptedPort shortWrite;
+        shortWrite.ShortWrite(0, taken).Reply(Text(IdentityFull));
+        EXPECT_EQ(DetectDevice(shortWrite), HelloOutcome::PortFailed) << taken << " of the hello's 2 bytes taken";
+    }
+
     ScriptedPort failingRead;
     failingRead.FailRead(22);
     EXPECT_EQ(DetectDevice(failingRead), HelloOutcome::PortFailed);

@@ -78,28 +78,29 @@ TEST(SendText, AppendIsCutToTheRoomLeft) {
     EXPECT_EQ(port.Writes(), expected) << "appending never clears the file";
 }
 
-TEST(SendText, AppendToAFullFileSendsNothing) {
+TEST(SendText, AppendToAFullFileSendsNoText) {
     for (uint32_t length : {1000u, 1001u, 65535u}) {
         const auto text = Pattern(50);
         ScriptedPort port;
-        port.Reply(WordReply(1000)).Reply(WordReply(length)).Reply({StatusAccepted});
+        port.Reply(WordReply(1000)).Reply(WordReply(length)).Reply({StatusAccepted}).Reply({StatusAccepted});
         ProgressRecorder progress;
         EXPECT_EQ(SendText(port, progress, text.data(), 50, Append, AnyLimit), ResultOk);
-        EXPECT_EQ(port.Written(),
-                  Join({Frame(CmdQueryCapacity), Frame(CmdQueryLength), Frame(CmdBeginWrite)}));
+        EXPECT_EQ(port.Written(), Join({Frame(CmdQueryCapacity), Frame(CmdQueryLength),
+                                        Frame(CmdBeginWrite), {EndOfText}}))
+            << "the opened write is closed, so nothing after it is stored as text";
         EXPECT_EQ(progress.begins, std::vector<uint32_t>{0});
         EXPECT_TRUE(progress.advances.empty());
     }
 }
 
-TEST(SendText, CountZeroStopsAfterBegin) {
+TEST(SendText, CountZeroClosesTheWriteItOpened) {
     ScriptedPort port;
     port.Reply(WordReply(3000));
-    Acks(port, 2);
+    Acks(port, 3);
     ProgressRecorder progress;
     EXPECT_EQ(SendText(port, progress, nullptr, 0, Replace, AnyLimit), ResultOk);
     EXPECT_EQ(port.Written(),
-              Join({Frame(CmdQueryCapacity), Frame(CmdClearFile), Frame(CmdBeginWrite)}));
+              Join({Frame(CmdQueryCapacity), Frame(CmdClearFile), Frame(CmdBeginWrite), {EndOfText}}));
     EXPECT_EQ(progress.begins, std::vector<uint32_t>{0});
     EXPECT_TRUE(progress.advances.empty());
 }

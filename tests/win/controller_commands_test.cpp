@@ -89,6 +89,22 @@ TEST_F(Controller, SendAppendsWhenAskedAndConvertsLineEnds) {
     EXPECT_EQ(SimBytes("get-file 1"), "abcde\rf");
 }
 
+// Appending to a full file sends no text, but the write it opened is closed:
+// the next poll is read as a command, not stored as text.
+TEST_F(Controller, AppendingToAFullFileLeavesTheKeyboardTakingCommands) {
+    Sim("current 8");
+    Sim("fill 8 8158");
+    PutClipboardText("more");
+    AppendFlag = 1;
+    Open(IDD_FULL_WINDOW);
+    Connect();
+    Command(IDC_SEND);
+    EXPECT_EQ(SimBytes("get-file 8").size(), 8158u);
+    EXPECT_EQ(Tick(), 1);
+    EXPECT_EQ(ConnectedFlag, 1u);
+    EXPECT_EQ(SimBytes("get-file 8").size(), 8158u) << "the poll was not stored as text";
+}
+
 TEST_F(Controller, FailedSendStillOffersTheRetrieve) {
     Sim("full-after 0");
     PutClipboardText("xyz");
@@ -270,6 +286,75 @@ TEST_F(Controller, WindowMenuBacksUpEveryFileAndRestoresAChangedOne) {
     EXPECT_EQ(seen[0].text.rfind("All eight files were backed up to:", 0), 0u) << seen[0].text;
     EXPECT_EQ(seen[1].text.rfind("Replace file(s) 1, 2, 3, 4, 5, 6, 7, 8 ", 0), 0u) << seen[1].text;
     EXPECT_EQ(seen[2].text, "Restored and verified file(s) 1, 2, 3, 4, 5, 6, 7, 8.");
+    RemoveFolder(parent);
+}
+
+// Esc ends a send after the block in flight, with end-of-text: the file keeps
+// what reached it, and the keyboard takes commands again.
+TEST_F(Controller, EscStopsASendAfterTheBlockInFlight) {
+    PutClipboardText(std::string(500, 'a'));
+    Open(IDD_FULL_WINDOW);
+    Connect();
+    std::vector<SeenBox> seen;
+    {
+        EscHeldFrom esc(3);  // looked at before each block
+        BoxWatcher watcher;
+        Command(IDC_SEND);
+        seen = watcher.Seen();
+    }
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].caption, "Quillatron Notice");
+    EXPECT_NE(seen[0].text.find(" 100 characters"), std::string::npos) << seen[0].text;
+    EXPECT_EQ(SimBytes("get-file 1"), std::string(100, 'a'));
+    const std::string sent = Sim("pc-bytes");
+    EXPECT_EQ(sent.substr(sent.size() - 2), "BB") << "the write ends with end-of-text";
+    EXPECT_EQ(Tick(), 1);
+    EXPECT_EQ(ConnectedFlag, 1u);
+    EXPECT_EQ(BusyFlag, 0u);
+}
+
+// Esc in a backup ends it with the keyboard as it was found; in a restore it
+// leaves the file in hand partly written, and the message says what became
+// of each file.
+TEST_F(Controller, EscStopsABackupAndARestoreAndSaysWhatBecameOfEachFile) {
+    Sim("file 2 " + Hex(std::string(120, 'b')));
+    Sim("file 5 " + Hex("five"));
+    Sim("current 5");
+    char temp[MAX_PATH];
+    ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
+    const std::string parent = std::string(temp) + "glimmerly esc " + std::to_string(GetCurrentProcessId());
+    RemoveFolder(parent);
+    ASSERT_TRUE(CreateDirectoryA(parent.c_str(), nullptr));
+    Open(IDD_FULL_WINDOW);
+    Connect();
+    BoxWatcher watcher;
+    {
+        EscHeldFrom esc(1);  // the first look comes before file 2's first block
+        Sim("clear-transcript");
+        BackupIntoFolder(window_, PcPath(parent));
+    }
+    EXPECT_EQ(Count("92"), 1) << "the transfer is ended once";
+    EXPECT_EQ(Sim("get-current"), "ok 5");
+    RemoveFolder(parent);
+    CreateDirectoryA(parent.c_str(), nullptr);
+    BackupIntoFolder(window_, PcPath(parent));
+    const std::string folder = parent + "\\" + FolderNames(parent)[0];
+    Sim("file 2 " + Hex("changed"));
+    {
+        EscHeldFrom esc(2);  // file 1 is only cleared; file 2 stops before its second block
+        RestoreFromFolder(window_, PcPath(folder));
+    }
+    EXPECT_EQ(SimBytes("get-file 2"), std::string(50, 'b'));
+    EXPECT_EQ(Tick(), 1);
+    EXPECT_EQ(ConnectedFlag, 1u);
+
+    const auto seen = watcher.Seen();
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[0].text, "The backup was stopped with Esc before it was complete. The Quillatron's files are unchanged.");
+    EXPECT_EQ(seen[3].text,
+              "The restore was stopped with Esc.\nFile 1: restored and verified.\nFile 2: stopped while it was "
+              "written or checked; it may hold only part of its backup.\nFile 3: not touched.\nFile 4: not "
+              "touched.\nFile 5: not touched.\nFile 6: not touched.\nFile 7: not touched.\nFile 8: not touched.");
     RemoveFolder(parent);
 }
 

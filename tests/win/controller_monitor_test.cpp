@@ -155,6 +155,22 @@ TEST_F(Controller, DestroyStoresTheTwoOptionsAndClosesThePort) {
     EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
+// Windows ends the process after WM_ENDSESSION without a WM_DESTROY.
+TEST_F(Controller, SessionEndStoresWhatClosingStoresAndOnlyATransferHoldsItUp) {
+    Open(IDD_COMPACT_WINDOW);
+    Connect();
+    BusyFlag = 1;
+    EXPECT_EQ(SendMessageA(window_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE);
+    BusyFlag = 0;
+    EXPECT_EQ(SendMessageA(window_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    AppendFlag = 1;
+    DisclosedFlag = 0;
+    SendMessageA(window_, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(PortHandle, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(StoredOption("AppendFlag"), 1u);
+    EXPECT_EQ(StoredOption("DisclosedFlag"), 0u);
+}
+
 }  // namespace
 
 namespace {
@@ -241,6 +257,20 @@ TEST_F(Controller, PortMenuListsTheRegistrysPortsByNumberAndTicksTheOneInUse) {
     RegSetValueExA(UserSettingsKey, "PortName", 0, REG_SZ, reinterpret_cast<const BYTE*>("com40"), 6);
     EXPECT_EQ(OpenPortMenu(window_), "COM3|COM7|COM12|com40*|Infrared driver's port (COM7)|Find the keyboard...");
     ListPortsInRegistry({});
+}
+
+// The Port submenu reads the user's value as it opens; the tick after must
+// still give up the old port for the new one.
+TEST_F(Controller, APortChangeSeenFirstByTheMenuIsTakenUpAtTheNextTick) {
+    Sim("present 0");
+    Open(IDD_COMPACT_WINDOW);
+    Tick();
+    ASSERT_NE(PortHandle, INVALID_HANDLE_VALUE) << "searching on the emulator's port";
+    RegSetValueExA(UserSettingsKey, "PortName", 0, REG_SZ, reinterpret_cast<const BYTE*>("COM40"), 6);
+    OpenPortMenu(window_);
+    Tick();
+    EXPECT_EQ(PortHandle, INVALID_HANDLE_VALUE) << "the old port is closed; COM40 does not open";
+    RegDeleteValueA(UserSettingsKey, "PortName");
 }
 
 TEST_F(Controller, NoPortAtAllShowsWhereToChooseOneUntilAPortIsKnown) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "controller/foreground_integrity.h"
 #include "controller/paste.h"
 
 namespace {
@@ -84,6 +85,102 @@ TEST(PasteInputs, HeldModifiersAreLetGoBetweenCtrlDownAndVDown) {
         }
         EXPECT_EQ(events, c.events);
     }
+}
+
+// Stand-ins for a paste that cannot land: an elevated or unreadable target,
+// and a system that inserts fewer keys than it was given (none are typed).
+bool ElevatedTarget(HWND, DWORD* level) {
+    *level = SECURITY_MANDATORY_PROTECTED_PROCESS_RID;
+    return true;
+}
+bool UnreadableTarget(HWND, DWORD*) { return false; }
+UINT WINAPI InsertAllButOne(UINT count, LPINPUT, int) { return count - 1; }
+
+// The status line reaches as far as the progress bar, as for a note.
+bool StatusLineWidened(HWND window) {
+    RECT line, bar;
+    GetWindowRect(GetDlgItem(window, IDC_STATUS_LINE), &line);
+    GetWindowRect(GetDlgItem(window, IDC_PROGRESS), &bar);
+    return line.right == bar.right;
+}
+
+// A paste that cannot land types nothing, says so on the status line until
+// the next transfer, and leaves the text on the clipboard; the device still
+// hears that the transfer is over. The real query of the levels lets the paste
+// through: the focused window is our own.
+TEST_F(Controller, APasteThatCannotLandIsReportedAndTheTextStaysOnTheClipboard) {
+    const struct {
+        const char* what;
+        ForegroundLevelQuery level;
+        InputSender sender;
+        bool typed;
+    } cases[] = {
+        {"an elevated target", ElevatedTarget, nullptr, false},
+        {"a target whose level cannot be read", UnreadableTarget, nullptr, false},
+        {"one key fewer inserted", nullptr, InsertAllButOne, false},
+        {"a target at our own level, after a blocked paste", nullptr, nullptr, true},
+    };
+    Sim("file 1 " + Hex(DeviceText));
+    Open(IDD_COMPACT_WINDOW);
+    Connect();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetForegroundLevelQuery(c.level);
+        SetInputSender(c.sender);
+        PutClipboardText("old");
+        const int dones = Count("92");
+        Command(IDC_RETRIEVE);
+        const std::string keys = PumpKeys(300);
+        SetForegroundLevelQuery(nullptr);
+        SetInputSender(nullptr);
+        EXPECT_EQ(keys, c.typed ? "d11 d56 u56 u11" : "");
+        EXPECT_EQ(ClipboardText(), PcText);
+        EXPECT_EQ(Count("92"), dones + 1) << "the text reached the PC";
+        EXPECT_EQ(ItemText(window_, IDC_STATUS_LINE), c.typed ? "" : "Blocked: press Ctrl+V to paste.");
+        EXPECT_EQ(StatusLineWidened(window_), !c.typed);
+    }
+    SetInputSender(InsertAllButOne);
+    Command(IDC_RETRIEVE);
+    SetInputSender(nullptr);
+    ASSERT_EQ(ItemText(window_, IDC_STATUS_LINE), "Blocked: press Ctrl+V to paste.");
+    Sim("present 0");
+    Tick();
+    EXPECT_EQ(ConnectedFlag, 0u);
+    EXPECT_EQ(ItemText(window_, IDC_STATUS_LINE), "") << "the note goes with the keyboard";
+}
+
+// Esc at a block boundary: no further block is asked for, nothing is pasted,
+// the clipboard and the preview keep what they held, and the device hears
+// that the transfer is over as after a failed one.
+TEST_F(Controller, EscStopsARetrieveBetweenBlocks) {
+    Sim("file 1 " + Hex(std::string(500, 'x')));
+    PutClipboardText("old");
+    Open(IDD_FULL_WINDOW);
+    Connect();
+    SetDlgItemTextA(window_, IDC_PREVIEW, "old");
+    Sim("clear-transcript");
+    {
+        EscHeldFrom esc(3);  // looked at before the first block and after each
+        BoxWatcher watcher;
+        Command(IDC_RETRIEVE);
+        EXPECT_TRUE(watcher.Seen().empty()) << "a stop the user asked for is no failure";
+        EXPECT_EQ(esc.Looks(), 3);
+    }
+    EXPECT_EQ(PumpKeys(300), "");
+    const std::string sent = Sim("pc-bytes");
+    EXPECT_EQ(sent.substr(sent.rfind("BC84")), "BC84FBFBBC92") << "two blocks, then the end-of-transfer command";
+    EXPECT_EQ(ClipboardText(), "old");
+    EXPECT_EQ(ItemText(window_, IDC_PREVIEW), "old");
+    EXPECT_EQ(ItemText(window_, IDC_STATUS_LINE), "Transfer cancelled.");
+    ExpectConnectedLook();
+    EXPECT_EQ(Tick(), 1);
+    EXPECT_EQ(ConnectedFlag, 1u) << "the keyboard answers commands again";
+
+    PutInBackground();
+    EscHeldFrom esc(1);
+    Command(IDC_RETRIEVE);
+    EXPECT_EQ(esc.Looks(), 0) << "Esc is not read while another window is in front";
+    EXPECT_EQ(ClipboardText(), std::string(500, 'x'));
 }
 
 TEST_F(Controller, RetrieveWithoutAutoUploadTypesNothingAndSendsNoDone) {

@@ -1,5 +1,7 @@
 #include "controller_support.h"
 
+#include "controller/esc_stop.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -270,4 +272,24 @@ void BoxWatcher::Run() {
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         for (int i = 0; i < 250 && IsWindow(box); ++i) Sleep(20);
     }
+}
+
+namespace {
+int EscLooks = 0;
+int EscFirstLook = 0;
+}  // namespace
+
+EscHeldFrom::EscHeldFrom(int look) {
+    EscLooks = 0;
+    EscFirstLook = look;
+    SetKeyStateCall(KeyState);
+}
+
+EscHeldFrom::~EscHeldFrom() { SetKeyStateCall(nullptr); }
+
+int EscHeldFrom::Looks() const { return EscLooks; }
+
+SHORT WINAPI EscHeldFrom::KeyState(int virtualKey) {
+    if (virtualKey != VK_ESCAPE) return 0;
+    return ++EscLooks >= EscFirstLook ? static_cast<SHORT>(0x8000) : 0;
 }

@@ -72,6 +72,18 @@ private:
     DWORD threadId_ = 0;
 };
 
+// Plays the Esc key held down from the `look`-th time the transfer looks at
+// it (1 = the first look), for as long as the object lives.
+class EscHeldFrom {
+public:
+    explicit EscHeldFrom(int look);
+    ~EscHeldFrom();
+    int Looks() const;  // how often the transfer looked
+
+private:
+    static SHORT WINAPI KeyState(int virtualKey);
+};
+
 std::string WindowText(HWND window);
 std::string ItemText(HWND window, int id);
 

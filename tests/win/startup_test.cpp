@@ -12,6 +12,8 @@
 #include <string>
 #include <utility>
 
+#include "app/command_line.h"
+
 namespace {
 
 constexpr const char* EnumPath = "Enum\\Infrared\\COM\\ROOT&INFRARED&0000";
@@ -274,7 +276,7 @@ void DeleteValue(HKEY root, const char* name) {
 // The choices on the command line are stored for the next start, by the copy
 // that runs and by a second copy that only passes them on.
 TEST_F(Startup, PortAndWindowSwitchesAreStoredByAnyCopyAndTheFullWindowOpens) {
-    auto first = Start("/PORT com006 /compact unknown-word /Full");
+    auto first = Start("/PORT:\"com006\" /compact unknown-word /Full");
     ASSERT_TRUE(first);
     HWND window = WaitForMainWindow(first->info.dwProcessId, FullTitle);
     ASSERT_NE(window, nullptr) << "the last of /compact and /full wins";
@@ -293,6 +295,29 @@ TEST_F(Startup, PortAndWindowSwitchesAreStoredByAnyCopyAndTheFullWindowOpens) {
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(ExitCodeAfterEnd(first->info.hProcess), ExitNormal);
     EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, "FullWindow"), 0u) << "closing keeps the stored choice";
+}
+
+// Port names as people write them: quoted by a shortcut editor, or joined to the switch.
+TEST(CommandLine, PortNamesMayBeQuotedOrJoinedToTheSwitch) {
+    const struct {
+        const char* arguments;
+        PortChoice port;
+        const char* name;
+    } cases[] = {
+        {"/port \"COM5\"", PortChoice::Named, "COM5"},
+        {"/Port:com05", PortChoice::Named, "COM5"},
+        {"/port:\"COM12\"", PortChoice::Named, "COM12"},
+        {"/port \"auto\"", PortChoice::Automatic, ""},
+        {"/port \"COM5", PortChoice::Invalid, ""},
+        {"/port \"\"COM5\"\"", PortChoice::Invalid, ""},
+        {"/port:", PortChoice::Invalid, ""},
+        {"/portCOM5", PortChoice::Unchanged, ""},
+    };
+    for (const auto& c : cases) {
+        const CommandLineChoices choices = ParseCommandLine(std::string("glimmerly.exe ") + c.arguments);
+        EXPECT_EQ(choices.port, c.port) << c.arguments;
+        EXPECT_STREQ(choices.portName, c.name) << c.arguments;
+    }
 }
 
 TEST_F(Startup, ABadPortSaysWhatIsAcceptedEndsWithCode2AndStoresNothing) {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include <vector>
 
@@ -61,6 +62,17 @@ TEST_F(ProgressTest, ThousandBytesInFiftyByteChunks) {
     const std::vector<int> want = {1, 3, 4, 6, 8, 9, 11, 12, 14, 16, 17, 19, 20, 22, 24, 25, 27, 28, 30, 31};
     EXPECT_EQ(ShownFrames, want);
     EXPECT_EQ(Bar(PBM_GETPOS), 1000);
+}
+
+// A themed bar glides towards each position on a timer that no transfer lets
+// run; the window's bar carries no theme and draws each position at once. A
+// bar made beside it shows that the test bed draws themed controls at all.
+TEST_F(ProgressTest, TheWindowsBarAloneIsUnthemed) {
+    HWND themed = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD, 0, 0, 50, 10, window_, nullptr,
+                                  AppInstance, nullptr);
+    EXPECT_NE(GetWindowTheme(themed), nullptr) << "a bar as the template makes it is themed";
+    EXPECT_EQ(GetWindowTheme(GetDlgItem(window_, IDC_PROGRESS)), nullptr);
+    DestroyWindow(themed);
 }
 
 TEST_F(ProgressTest, SecondTransferStartsFromTheFirstFrameAgain) {

@@ -1,6 +1,8 @@
-// ui_showcase full|full-collapsed|compact [seconds]: opens one of the windows
-// with the program's own classes and keeps it up for a while, so that a
-// screenshot of it can be taken under Xvfb. Not a test; nothing is checked.
+// ui_showcase full|full-collapsed|compact [seconds [note:TEXT|busy:TEXT]]:
+// opens one of the windows with the program's own classes and keeps it up for
+// a while, so that a screenshot of it can be taken under Xvfb. note:TEXT shows
+// TEXT as a note on the status line, busy:TEXT beside the progress bar as a
+// transfer does. Not a test; nothing is checked.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -11,6 +13,7 @@
 #include "app/startup.h"
 #include "controller/main_window.h"
 #include "controller/session.h"
+#include "controller/window_state.h"
 #include "res/resource_ids.h"
 
 int main(int argc, char** argv) {
@@ -27,6 +30,14 @@ int main(int argc, char** argv) {
     if (!window) return 1;
     KillTimer(window, PollTimer);  // no device to look for
     PollTimer = 0;
+    const char* line = argc > 3 ? argv[3] : "";
+    if (std::strncmp(line, "note:", 5) == 0) {
+        ShowStatusNote(window, line + 5);
+    } else if (std::strncmp(line, "busy:", 5) == 0) {
+        ShowProgressBar(window, true);
+        SendDlgItemMessageA(window, IDC_PROGRESS, PBM_SETPOS, 40, 0);
+        SetStatusLine(window, line + 5);
+    }
     const DWORD end = GetTickCount() + seconds * 1000;
     while (GetTickCount() < end) {
         MSG message;
