@@ -3,6 +3,7 @@
 
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
+#include "cli/interrupt.h"
 #include "cli/platform.h"
 
 namespace {
@@ -24,11 +25,12 @@ void AddTextFormOptions(CLI::App* command, TextFormChoice* choice, const char* w
     command->add_flag("--raw", choice->raw, "the device's bytes exactly, unconverted")->excludes("--encoding");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int RunCommandLine(int argc, char** argv) {
     CLI::App app{"glimmerly-cli: read, write, back up and restore the files of a Quillatron keyboard"};
     app.require_subcommand(1);
+    // Options of the whole program, --port, may also follow the command's name.
+    app.fallthrough();
+
     GlobalOptions global;
     app.add_option("--port", global.port,
                    "serial port (else GLIMMERLY_PORT; on Windows, the port Glimmerly uses)");
@@ -63,6 +65,7 @@ int main(int argc, char** argv) {
         ->delimiter(',')
         ->check(CLI::Range(1, 8));
     restoreCommand->add_flag("--yes", restore.yes, "replace without asking");
+    restoreCommand->add_flag("--no-keep", restore.noKeep, "keep no copy of the files it replaces");
 
     CLI::App* ports = app.add_subcommand("ports", "the serial ports the system lists (nothing is opened)");
 
@@ -92,4 +95,15 @@ int main(int argc, char** argv) {
     if (*restoreCommand) return RunRestore(global, restore);
     if (*ports) return RunPorts();
     return ExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    InstallInterruptHandlers();
+    const int code = RunCommandLine(argc, argv);
+    // A command that a signal cut short says so in its status, whatever else happened.
+    const int status = InterruptSignal() != 0 ? InterruptExitCode() : code;
+    InterruptCleanupFinished();
+    return status;
 }

@@ -10,26 +10,47 @@ namespace {
 class IdentityRecorder final : public BytePort {
 public:
     explicit IdentityRecorder(BytePort& port) : port_(port) {}
-    PortTransfer Write(const uint8_t* data, uint32_t size) override { return port_.Write(data, size); }
+    PortTransfer Write(const uint8_t* data, uint32_t size) override {
+        const PortTransfer sent = port_.Write(data, size);
+        Note(sent);
+        if (sent.ok) {
+            trouble_.written += std::min(sent.count, size);
+            trouble_.asked += size;
+        }
+        return sent;
+    }
     PortTransfer Read(uint8_t* into, uint32_t size) override {
         const PortTransfer got = port_.Read(into, size);
+        Note(got);
         if (got.ok) received_.append(reinterpret_cast<const char*>(into), std::min(got.count, size));
         return got;
     }
     uint32_t NowMs() override { return port_.NowMs(); }
     uint32_t TimeoutError() const override { return port_.TimeoutError(); }
     const std::string& Received() const { return received_; }
+    const HelloPortTrouble& Trouble() const { return trouble_; }
 
 private:
+    void Note(const PortTransfer& transfer) {
+        if (!transfer.ok && !trouble_.failed) {
+            trouble_.failed = true;
+            trouble_.error = transfer.error;
+        }
+    }
+
     BytePort& port_;
     std::string received_;
+    HelloPortTrouble trouble_;
 };
 
 }  // namespace
 
-bool IdentifyDevice(BytePort& port, std::string* identity) {
+bool IdentifyDevice(BytePort& port, std::string* identity, HelloPortTrouble* trouble) {
     IdentityRecorder recorder(port);
-    if (DetectDevice(recorder) != HelloOutcome::DeviceFound) return false;
+    if (DetectDevice(recorder) != HelloOutcome::DeviceFound) {
+        if (trouble != nullptr) *trouble = recorder.Trouble();
+        return false;
+    }
     *identity = recorder.Received();
     return true;
 }
