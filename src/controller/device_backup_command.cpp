@@ -187,15 +187,28 @@ LRESULT RestoreFromFolder(HWND window, const PcPath& folder) {
     if (MessageBoxW(window, question.c_str(), CaptionBackup, MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return TRUE;
     if (!KeyboardConnected(window)) return TRUE;
 
+    // The files about to be replaced are kept first; without a place for
+    // them nothing is written.
+    RestorePlan plan;
+    const Outcome root = KeptCopiesRoot(&plan.keepRoot);
+    if (!root.Ok()) {
+        Tell(window, L"Nothing was restored:\n" + Describe(window, root), MB_ICONWARNING);
+        return TRUE;
+    }
+    RestoreReport report;
     EnterBusy();
     const Outcome outcome = Transfer(window, TextRestoring, [&](BytePort& port, ProgressSink& progress) {
-        return RestoreDevice(port, &progress, backup);
+        if (!IdentifyDevice(port, &plan.identity)) return DeviceFailure(port, ResultBadLength);
+        return RestoreDevice(port, &progress, backup, plan, &report);
     });
     LeaveBusy();
+    const std::wstring kept = report.keptCopy.Empty() ? std::wstring()
+        : L"\n\nThe files as they were before are kept in:\n" + Utf16FromUtf8(report.keptCopy.Text());
     if (outcome.Ok()) {
-        Tell(window, L"Restored and verified file(s) " + FileList(backup) + L".", MB_ICONINFORMATION);
+        Tell(window, L"Restored and verified file(s) " + FileList(backup) + L"." + kept, MB_ICONINFORMATION);
     } else {
-        Tell(window, L"The restore did not finish:\n" + Describe(window, outcome), MB_ICONWARNING);
+        Tell(window, L"The restore did not finish:\n" + Describe(window, outcome) + L"\n\n" +
+                         Utf16FromUtf8(FateLines(report.files)) + kept, MB_ICONWARNING);
     }
     return TRUE;
 }

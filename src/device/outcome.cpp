@@ -23,7 +23,7 @@ Outcome Failure(FailureKind kind, std::string detail, int fileNumber) {
 }
 
 Outcome Stopped() {
-    Outcome outcome = Failure(FailureKind::Stopped, "stopped as asked");
+    Outcome outcome = Failure(FailureKind::Stopped, "interrupted");
     outcome.code = ResultStopped;
     return outcome;
 }

@@ -1,7 +1,11 @@
 // glimmerly-cli against the emulated keyboard on a pty, through the POSIX port:
 // what a user's backup, restore and put really do to the device's files.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -70,13 +74,37 @@ protected:
     int Count(const char* command) { return std::stoi(Do(std::string("count ") + command)); }
 
     // The command as a user's shell would run it, standard input from `input`.
+    // Kept copies of restores go under the work folder.
+    std::string Command(const std::string& arguments, std::string_view input = {}) {
+        Spit(work_ / "stdin", input);
+        return "exec env XDG_STATE_HOME='" + (work_ / "state").string() + "' GLIMMERLY_PORT='" + sim_.PtyPath() +
+               "' '" GLIMMERLY_CLI "' " + arguments + " <'" + (work_ / "stdin").string() + "' >'" +
+               (work_ / "stdout").string() + "' 2>'" + (work_ / "stderr").string() + "'";
+    }
+    CliRun Finished(int status) {
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(work_ / "stdout"), Slurp(work_ / "stderr")};
+    }
     CliRun Cli(const std::string& arguments, std::string_view input = {}) {
-        const fs::path in = work_ / "stdin", out = work_ / "stdout", err = work_ / "stderr";
-        Spit(in, input);
-        const std::string command = "GLIMMERLY_PORT='" + sim_.PtyPath() + "' '" GLIMMERLY_CLI "' " + arguments +
-                                    " <'" + in.string() + "' >'" + out.string() + "' 2>'" + err.string() + "'";
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+        return Finished(std::system(Command(arguments, input).c_str()));
+    }
+    // The command in the background, sent `signal` once quillsim has counted
+    // `count` frames of `command`.
+    CliRun CliInterrupted(const std::string& arguments, const std::string& command, int count, int signal) {
+        const std::string shell = Command(arguments);
+        const pid_t child = fork();
+        if (child == 0) {
+            execl("/bin/sh", "sh", "-c", shell.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        while (Count(command.c_str()) < count) usleep(2000);
+        kill(child, signal);
+        int status = 0;
+        waitpid(child, &status, 0);
+        return Finished(status);
+    }
+    fs::path KeptCopy() {
+        for (const auto& entry : fs::directory_iterator(work_ / "state" / "glimmerly" / "replaced")) return entry.path();
+        return {};
     }
 
     quillsim::Simulator sim_;
@@ -128,12 +156,20 @@ TEST_F(CliOnDevice, BackupAndRestoreEveryFileExactly) {
     Do("clear-transcript");
     EXPECT_EQ(Cli("restore '" + folder.string() + "'").exit, 2) << "no terminal and no --yes";
     EXPECT_EQ(Do("pc-bytes"), "");
+    const Bytes replaced = File(5);
     run = Cli("restore --yes '" + folder.string() + "'");
     ASSERT_EQ(run.exit, 0) << run.err;
     for (int n = 1; n <= 8; ++n) EXPECT_EQ(File(n), original[n]) << n;
     EXPECT_EQ(Do("get-current"), "6");
     EXPECT_EQ(Count("92"), 1);
     EXPECT_EQ(Count("87"), 5) << "the empty files are cleared, not opened for writing";
+    // What the restore replaced is kept as a backup of its own that restores as it is.
+    const fs::path kept = KeptCopy();
+    EXPECT_NE(run.err.find(kept.string()), std::string::npos) << run.err;
+    EXPECT_EQ(B(Slurp(kept / "file5.raw")), replaced);
+    EXPECT_EQ(Cli("restore --yes --no-keep --files 5 '" + kept.string() + "'").exit, 0);
+    EXPECT_EQ(File(5), replaced);
+    EXPECT_EQ(Cli("restore --yes --no-keep '" + folder.string() + "'").exit, 0);
 
     // A device that acknowledges but keeps something else is caught by the read-back.
     Do("garble 1");
@@ -167,6 +203,16 @@ TEST_F(CliOnDevice, DamagedBackupIsRefusedBeforeAnythingIsSent) {
         {"no manifest", [](const fs::path& f) { fs::remove(f / "manifest.json"); }},
         {"manifest cut short", [&](const fs::path& f) { Spit(f / "manifest.json", manifest.substr(0, 40)); }},
         {"a missing raw file", [](const fs::path& f) { fs::remove(f / "file8.raw"); }},
+        {"a file left out of the manifest", [&](const fs::path& f) {
+             auto json = nlohmann::json::parse(manifest);
+             json["files"].erase(2);
+             Spit(f / "manifest.json", json.dump());
+         }},
+        {"a FIFO in a file's place", [](const fs::path& f) {
+             fs::remove(f / "file3.raw");
+             mkfifo((f / "file3.raw").c_str(), 0600);
+         }},
+        {"a missing folder", [](const fs::path& f) { fs::remove_all(f); }},
         {"end-of-text byte, digest matching", [&](const fs::path& f) {
              Spit(f / "file2.raw", withBb);
              auto json = nlohmann::json::parse(manifest);
@@ -184,6 +230,57 @@ TEST_F(CliOnDevice, DamagedBackupIsRefusedBeforeAnythingIsSent) {
         EXPECT_EQ(run.exit, 5) << damage.name << ": " << run.err;
         EXPECT_EQ(Do("pc-bytes"), "") << damage.name;
     }
+    EXPECT_NE(Cli("restore --yes '" + (work_ / "typo").string() + "'").err.find("does not exist"), std::string::npos);
+
+    // A folder above that cannot be read is the system's reason, not a folder in the way.
+    fs::create_directories(work_ / "locked" / "inner");
+    fs::permissions(work_ / "locked", fs::perms::none);
+    const CliRun locked = Cli("backup '" + (work_ / "locked" / "inner" / "b").string() + "'");
+    fs::permissions(work_ / "locked", fs::perms::owner_all);
+    if (geteuid() != 0) {  // root reads any folder
+        EXPECT_EQ(locked.exit, 5) << locked.err;
+        EXPECT_NE(locked.err.find("Permission denied"), std::string::npos) << locked.err;
+    }
+}
+
+// A signal between files, in a read or in a write: the keyboard is left in
+// command mode with its current file as before, the transfer ended once, and
+// the status says which signal it was.
+TEST_F(CliOnDevice, InterruptionLeavesTheKeyboardReady) {
+    for (int n = 1; n <= 3; ++n) Do("fill " + std::to_string(n) + " 2000");
+    const fs::path folder = work_ / "full";
+    ASSERT_EQ(Cli("backup '" + folder.string() + "'").exit, 0);
+    Do("pace 9600");
+    struct Stop {
+        const char* name;
+        std::string arguments;
+        const char* command;  // quillsim counts its frames; the signal follows the count-th
+        int count;
+        int signal;
+        const char* said;
+    };
+    const fs::path stopped = work_ / "stopped";
+    const std::vector<Stop> stops = {
+        {"between files", "backup '" + stopped.string() + "'", "91", 3, SIGTERM, "was removed"},
+        {"in a read", "restore --yes '" + folder.string() + "'", "84", 2, SIGHUP, "no file was changed"},
+        {"in a write", "restore --yes --no-keep '" + folder.string() + "'", "87", 1, SIGINT, "partly written"},
+    };
+    for (const Stop& stop : stops) {
+        Do("fill 1 2000");
+        Do("current 6");
+        Do("clear-transcript");
+        const CliRun run = CliInterrupted(stop.arguments, stop.command, stop.count, stop.signal);
+        EXPECT_EQ(run.exit, 128 + stop.signal) << stop.name << ": " << run.err;
+        EXPECT_NE(run.err.find(stop.said), std::string::npos) << stop.name << ": " << run.err;
+        EXPECT_EQ(Count("92"), 1) << stop.name;
+        // Nothing more of the transfer: the current file selected again, then the end.
+        const std::string sent = Do("pc-bytes");
+        EXPECT_EQ(sent.substr(sent.size() - 12), "BC06BC88BC92") << stop.name;
+        EXPECT_EQ(Do("get-current"), "6") << stop.name;
+        EXPECT_EQ(Cli("info").exit, 0) << stop.name << ": the keyboard answers commands";
+    }
+    EXPECT_FALSE(fs::exists(stopped)) << "a stopped backup is taken away";
+    EXPECT_FALSE(fs::exists(work_ / "state")) << "so is a kept copy not yet whole";
 }
 
 TEST_F(CliOnDevice, PutChangesNothingUnlessTheTextIsSound) {
