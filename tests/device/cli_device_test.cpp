@@ -366,4 +366,56 @@ TEST_F(CliOnDevice, DeviceLostHalfWayLeavesNoCompleteLookingBackup) {
     EXPECT_FALSE(port->Read(&byte, 1).ok);
 }
 
+// The port is the program's alone while it runs, its settings are put back
+// after, and the terminal the program runs in is never taken for a port.
+TEST_F(CliOnDevice, PortIsTheProgramsAloneAndNeverItsOwnTerminal) {
+    int error = 0;
+    {
+        auto port = PosixSerialPort::Open(sim_.PtyPath(), &error);
+        ASSERT_TRUE(port) << error;
+        EXPECT_EQ(Cli("info").exit, 4) << "a second glimmerly-cli";
+        const int other = open(sim_.PtyPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        const int otherError = errno;
+        if (geteuid() != 0) {  // root opens a terminal in exclusive mode regardless
+            EXPECT_LT(other, 0) << "a program that takes no lock";
+            EXPECT_EQ(otherError, EBUSY);
+        }
+        if (other >= 0) close(other);
+    }
+    EXPECT_EQ(Cli("info").exit, 0) << "closed, the port is free again";
+
+    // A terminal of a session of its own, cooked as a shell leaves it.
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master) | unlockpt(master), 0);
+    const std::string terminal = ptsname(master);
+    termios before{}, after{};
+    tcgetattr(master, &before);
+    auto port = PosixSerialPort::Open(terminal, &error);
+    ASSERT_TRUE(port) << "someone else's terminal may be a port";
+    port.reset();
+    tcgetattr(master, &after);
+    EXPECT_EQ(after.c_lflag, before.c_lflag) << "settings put back";
+    EXPECT_EQ(cfgetospeed(&after), cfgetospeed(&before));
+
+    const std::string shell = Command("--port /dev/tty info");
+    const pid_t child = fork();
+    if (child == 0) {
+        setsid();
+        close(open(terminal.c_str(), O_RDWR));  // the session's controlling terminal from now on
+        execl("/bin/sh", "sh", "-c", shell.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    const CliRun run = Finished(status);
+    EXPECT_EQ(run.exit, 4) << run.err;
+    EXPECT_NE(run.err.find("the terminal glimmerly-cli runs in"), std::string::npos) << run.err;
+    char byte = 0;
+    EXPECT_EQ(read(master, &byte, 1), -1) << "not even the hello reached it";
+    tcgetattr(master, &after);
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    close(master);
+}
+
 }  // namespace
