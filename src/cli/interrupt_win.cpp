@@ -42,6 +42,9 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 
 void InstallInterruptHandlers() {
     cleanupFinished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    // A program started in a new process group ignores Ctrl-C unless it asks
+    // for it; here it only ever requests a clean stop.
+    SetConsoleCtrlHandler(nullptr, FALSE);
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
