@@ -263,7 +263,15 @@ TEST_F(Controller, WindowMenuBacksUpEveryFileAndRestoresAChangedOne) {
     ASSERT_EQ(seen.size(), 3u);
     EXPECT_EQ(seen[0].text.rfind("All eight files were backed up to:", 0), 0u) << seen[0].text;
     EXPECT_EQ(seen[1].text.rfind("Replace file(s) 1, 2, 3, 4, 5, 6, 7, 8 ", 0), 0u) << seen[1].text;
-    EXPECT_EQ(seen[2].text, "Restored and verified file(s) 1, 2, 3, 4, 5, 6, 7, 8.");
+    EXPECT_EQ(seen[2].text.rfind("Restored and verified file(s) 1, 2, 3, 4, 5, 6, 7, 8.", 0), 0u) << seen[2].text;
+    // The files it replaced are kept, and the message names where.
+    const std::string keptIntro = "kept in:\n";
+    const size_t named = seen[2].text.find(keptIntro);
+    ASSERT_NE(named, std::string::npos) << seen[2].text;
+    const std::string kept = seen[2].text.substr(named + keptIntro.size());
+    EXPECT_NE(kept.find("\\Glimmerly\\replaced\\"), std::string::npos) << kept;
+    EXPECT_EQ(FileBytes(kept + "\\file2.raw"), "changed");
+    RemoveFolder(kept);
     RemoveFolder(parent);
 }
 
