@@ -137,6 +137,7 @@ TEST_F(CliOnDevice, BackupAndRestoreEveryFileExactly) {
     ASSERT_EQ(run.exit, 0) << run.err;
     EXPECT_EQ(Do("get-current"), "4");
     EXPECT_EQ(Count("92"), 1);
+    EXPECT_EQ(Count("91"), 8) << "each file's facts are read once";
     for (int n = 1; n <= 8; ++n) {
         EXPECT_EQ(B(Slurp(folder / ("file" + std::to_string(n) + ".raw"))), original[n]) << n;
     }
