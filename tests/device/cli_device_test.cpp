@@ -233,6 +233,14 @@ TEST_F(CliOnDevice, DamagedBackupIsRefusedBeforeAnythingIsSent) {
     }
     EXPECT_NE(Cli("restore --yes '" + (work_ / "typo").string() + "'").err.find("does not exist"), std::string::npos);
 
+    // Text from the folder reaches the terminal with its controls escaped.
+    auto json = nlohmann::json::parse(manifest);
+    json["time"] = "\x1b[2J\xC2\x9B";
+    Spit(good / "manifest.json", json.dump());
+    const CliRun asked = Cli("restore '" + good.string() + "'");
+    EXPECT_NE(asked.err.find("(made \\x1b[2J\\xc2\\x9b)"), std::string::npos) << asked.err;
+    EXPECT_EQ(asked.err.find('\x1b'), std::string::npos);
+
     // A folder above that cannot be read is the system's reason, not a folder in the way.
     fs::create_directories(work_ / "locked" / "inner");
     fs::permissions(work_ / "locked", fs::perms::none);
