@@ -6,7 +6,8 @@
 // ends. A second one while that clean-up runs is acknowledged on standard
 // error and changes nothing. The handlers are installed once, at start-up,
 // without restarting interrupted calls, so that a question waiting for an
-// answer or a read of standard input is abandoned at once.
+// answer or a read of standard input is abandoned at once. main() installs
+// them; a later call changes nothing.
 void InstallInterruptHandlers();
 
 // The signal that requested the stop, or 0 when none came. On Windows any

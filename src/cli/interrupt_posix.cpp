@@ -38,6 +38,9 @@ void Catch(int signal) {
 }  // namespace
 
 void InstallInterruptHandlers() {
+    static bool installed = false;
+    if (installed) return;
+    installed = true;
     Catch(SIGINT);
     Catch(SIGTERM);
     Catch(SIGHUP);

@@ -41,6 +41,7 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 }  // namespace
 
 void InstallInterruptHandlers() {
+    if (cleanupFinished != nullptr) return;  // once is enough
     cleanupFinished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     // A program started in a new process group ignores Ctrl-C unless it asks
     // for it; here it only ever requests a clean stop.
