@@ -29,6 +29,7 @@ struct RestoreOptions {
     std::string folder;
     std::vector<int> files;  // empty: every file of the backup
     bool yes = false;
+    bool noKeep = false;     // no copy of the files it replaces
 };
 
 // Where each arrival's text goes; at least one of them.

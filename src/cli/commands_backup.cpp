@@ -1,5 +1,6 @@
 // backup, restore and ports.
 #include <algorithm>
+#include <cctype>
 #include <memory>
 
 #include "cli/commands.h"
@@ -7,6 +8,7 @@
 #include "cli/exit_codes.h"
 #include "cli/platform.h"
 #include "cli/progress_bar.h"
+#include "cli/terminal_text.h"
 #include "device/backup_folder.h"
 #include "device/pc_files.h"
 
@@ -23,18 +25,34 @@ std::string NumberList(const std::vector<DeviceFile>& files) {
 // A terminal asks the user; anything else needs --yes, so a script never
 // replaces files it did not mean to.
 int Confirm(const RestoreOptions& options, const LoadedBackup& backup) {
+    // The time comes from the folder, which anybody may have written.
     Say("will replace file(s) " + NumberList(backup.files) + " on the keyboard with the backup in " +
-        options.folder + (backup.manifest.time.empty() ? "" : " (made " + backup.manifest.time + ")"));
+        options.folder + (backup.manifest.time.empty() ? "" : " (made " + Printable(backup.manifest.time) + ")"));
     if (options.yes) return ExitDone;
     if (!StdinIsTerminal()) {
         Say("standard input is not a terminal: add --yes to confirm; nothing was sent");
         return ExitUsage;
     }
     WriteStderr("Replace them? [y/N] ");
-    const std::string answer = ReadTerminalLine();
-    if (answer == "y" || answer == "Y" || answer == "yes") return ExitDone;
+    std::string answer = ReadTerminalLine();
+    if (const int interrupted = InterruptedBeforeSending()) return interrupted;
+    std::transform(answer.begin(), answer.end(), answer.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (answer == "y" || answer == "yes") return ExitDone;
     Say("not confirmed; nothing was sent");
     return ExitUsage;
+}
+
+// What a restore that did not finish left in each file, and where the files
+// it replaced are kept.
+void TellWhatWasLeft(const RestoreReport& report) {
+    bool touched = false;
+    for (const FileFate& fate : report.files) touched = touched || fate.kind != FateKind::NotTouched;
+    if (touched) {
+        for (const FileFate& fate : report.files) Say(FateLine(fate));
+    } else {
+        Say("no file was changed");
+    }
+    if (!report.keptCopy.Empty()) Say("the files as they were before are kept in " + PathText(report.keptCopy));
 }
 
 }  // namespace
@@ -42,9 +60,12 @@ int Confirm(const RestoreOptions& options, const LoadedBackup& backup) {
 int RunBackup(const GlobalOptions& global, const std::string& folder) {
     const PcPath path = PathFromUtf8(folder);
     // A folder that is in the way is found before the keyboard is disturbed.
-    if (InspectPcPath(path) == PcPathState::Occupied) {
-        Say(folder + " exists and is not an empty folder");
-        return ExitUsage;
+    std::string reason;
+    switch (InspectPcPath(path, &reason)) {
+    case PcPathState::Occupied: Say(folder + " exists and is not an empty folder"); return ExitUsage;
+    case PcPathState::Unusable: Say("cannot use " + folder + ": " + reason); return ExitPcFile;
+    case PcPathState::Missing:
+    case PcPathState::EmptyFolder: break;
     }
     Connection connection;
     if (const int failed = Connect(global.port, &connection)) return failed;
@@ -53,6 +74,10 @@ int RunBackup(const GlobalOptions& global, const std::string& folder) {
     {
         std::unique_ptr<ProgressBar> bar = StderrIsTerminal() ? std::make_unique<ProgressBar>() : nullptr;
         outcome = BackupDevice(*connection.port, bar.get(), path, connection.identity, &manifest);
+    }
+    if (outcome.kind == FailureKind::Stopped) {
+        Say("interrupted; what the backup had written to " + folder + " was removed");
+        return InterruptExitCode();
     }
     if (!outcome.Ok()) {
         const int code = Report(outcome);
@@ -76,13 +101,28 @@ int RunRestore(const GlobalOptions& global, const RestoreOptions& options) {
     }
     if (const int declined = Confirm(options, backup)) return declined;
 
+    RestorePlan plan;
+    if (!options.noKeep) {
+        outcome = KeptCopiesRoot(&plan.keepRoot);
+        if (!outcome.Ok()) return Report(outcome);
+    }
     Connection connection;
     if (const int failed = Connect(global.port, &connection)) return failed;
+    plan.identity = connection.identity;
+    RestoreReport report;
     {
         std::unique_ptr<ProgressBar> bar = StderrIsTerminal() ? std::make_unique<ProgressBar>() : nullptr;
-        outcome = RestoreDevice(*connection.port, bar.get(), backup);
+        plan.kept = [&bar, &backup](const PcPath& kept) {
+            if (bar) bar->Finish();
+            Say("kept file(s) " + NumberList(backup.files) + " as the keyboard held them in " + PathText(kept));
+        };
+        outcome = RestoreDevice(*connection.port, bar.get(), backup, plan, &report);
     }
-    if (!outcome.Ok()) return Report(outcome);
+    if (!outcome.Ok()) {
+        const int code = Report(outcome);
+        TellWhatWasLeft(report);
+        return code;
+    }
     Say("restored and verified file(s) " + NumberList(backup.files));
     return ExitDone;
 }

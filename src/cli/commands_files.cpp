@@ -8,13 +8,19 @@
 #include "cli/exit_codes.h"
 #include "cli/platform.h"
 #include "cli/progress_bar.h"
+#include "cli/terminal_text.h"
 #include "device/device_files.h"
 #include "device/pc_files.h"
 #include "device/text_forms.h"
-#include "link/exchange.h"
-#include "link/send_text.h"
+#include "link/protocol.h"
 
 namespace {
+
+#ifdef _WIN32
+constexpr const char* EndOfInputKeys = "Ctrl-Z, Enter";
+#else
+constexpr const char* EndOfInputKeys = "Ctrl-D";
+#endif
 
 // UTF-8 can take three bytes for one device character; anything much larger
 // than that for the largest file is not text meant for the keyboard.
@@ -35,6 +41,8 @@ std::string PcForm(const std::vector<uint8_t>& device, TextForm form) {
 
 Outcome ReadInput(const std::string& input, std::vector<uint8_t>* bytes) {
     if (input.empty() || input == "-") {
+        // Someone who meant to name a file would otherwise wait on a silent terminal.
+        if (StdinIsTerminal()) Say(std::string("reading the text from the terminal until ") + EndOfInputKeys);
         if (!ReadStdin(bytes, InputLimit)) return Failure(FailureKind::PcFile, "cannot read standard input, or it is too long");
         return Success();
     }
@@ -62,34 +70,18 @@ Outcome ToDevice(const std::vector<uint8_t>& input, TextForm form, std::vector<u
     return Success();
 }
 
-// The room an append or a replace may fill in the current file.
-Outcome RoomFor(BytePort& port, int number, bool append, uint32_t* room) {
-    Outcome outcome = ReadRoom(port, number, room);
-    if (!outcome.Ok() || !append) return outcome;
+// The room an append or a replace may fill in the file.
+uint32_t RoomFor(const FileFacts& facts, bool append) {
+    const uint32_t room = RoomOf(facts);
+    if (!append) return room;
+    return facts.length < room ? room - facts.length : 0;
+}
+
+Outcome PutBytes(BytePort& port, const PutOptions& options, std::vector<uint8_t> bytes, FileFate* fate) {
     FileFacts facts;
-    outcome = ReadFileFacts(port, number, &facts);
+    Outcome outcome = ReadFileFacts(port, options.number, &facts);
     if (!outcome.Ok()) return outcome;
-    *room = facts.length < *room ? *room - facts.length : 0;
-    return Success();
-}
-
-Outcome Append(BytePort& port, ProgressSink* progress, int number, const std::vector<uint8_t>& bytes) {
-    if (bytes.empty()) return Success();
-    const ResultCode selected = SelectFile(port, IndexOf(number));
-    if (selected != ResultOk) return DeviceFailure(port, selected, number);
-    class Quiet final : public ProgressSink {
-        void ProgressBegin(uint32_t) override {}
-        void ProgressAdvance(uint32_t) override {}
-    } quiet;
-    const ResultCode sent = SendText(port, progress ? *progress : quiet, bytes.data(),
-                                     static_cast<uint32_t>(bytes.size()), true, SendLimitForFile(IndexOf(number)));
-    return sent == ResultOk ? Success() : DeviceFailure(port, sent, number);
-}
-
-Outcome PutBytes(BytePort& port, const PutOptions& options, std::vector<uint8_t> bytes) {
-    uint32_t room = 0;
-    Outcome outcome = RoomFor(port, options.number, options.append, &room);
-    if (!outcome.Ok()) return outcome;
+    const uint32_t room = RoomFor(facts, options.append);
     if (bytes.size() > room) {
         if (!options.truncate) {
             return Failure(FailureKind::TooLong, "the text has " + std::to_string(bytes.size()) +
@@ -101,8 +93,8 @@ Outcome PutBytes(BytePort& port, const PutOptions& options, std::vector<uint8_t>
         bytes.resize(room);
     }
     std::unique_ptr<ProgressBar> bar = BarIfTerminal();
-    if (options.append) return Append(port, bar.get(), options.number, bytes);
-    return ReplaceFile(port, bar.get(), options.number, bytes);
+    if (options.append) return AppendToFile(port, bar.get(), facts, bytes, fate);
+    return ReplaceFile(port, bar.get(), options.number, bytes, fate);
 }
 
 }  // namespace
@@ -118,7 +110,7 @@ int RunInfo(const GlobalOptions& global) {
     if (!outcome.Ok()) return Report(outcome);
     if (!ended.Ok()) return Report(ended);
 
-    std::string text = "Identity:     " + connection.identity + "\n" +
+    std::string text = "Identity:     " + Printable(connection.identity) + "\n" +
                        "Current file: " + std::to_string(visit.CurrentNumber()) + "\n" +
                        "File  Length  Capacity\n";
     for (const FileFacts& file : facts) {
@@ -159,6 +151,8 @@ int RunPut(const GlobalOptions& global, const PutOptions& options) {
     // Everything on the PC's side is settled before the port is opened.
     std::vector<uint8_t> input;
     Outcome outcome = ReadInput(options.input, &input);
+    // An interrupted read of standard input leaves text that is not all there.
+    if (const int interrupted = InterruptedBeforeSending()) return interrupted;
     if (!outcome.Ok()) return Report(outcome);
     std::vector<uint8_t> device;
     outcome = ToDevice(input, options.form, &device);
@@ -171,8 +165,11 @@ int RunPut(const GlobalOptions& global, const PutOptions& options) {
     Connection connection;
     if (const int failed = Connect(global.port, &connection)) return failed;
     DeviceVisit visit(*connection.port);
+    FileFate fate;
     outcome = visit.Begin();
-    if (outcome.Ok()) outcome = PutBytes(*connection.port, options, std::move(device));
+    if (outcome.Ok()) outcome = PutBytes(*connection.port, options, std::move(device), &fate);
     const Outcome ended = visit.End();
-    return Report(outcome.Ok() ? ended : outcome);
+    const int code = Report(outcome.Ok() ? ended : outcome);
+    if (!outcome.Ok() && fate.kind != FateKind::NotTouched) Say(FateLine(fate));
+    return code;
 }

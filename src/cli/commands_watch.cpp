@@ -79,9 +79,9 @@ int RunWatch(const GlobalOptions& global, const WatchOptions& options) {
     Delivery delivery(options.delivery);
     if (const int failed = delivery.Prepare()) return failed;
 
-    // A stop ends the watch cleanly: a retrieve in flight ends at its block
-    // boundary and the keyboard is told the transfer is over.
-    InstallInterruptHandlers();
+    // A stop (the handlers are installed at start-up) ends the watch cleanly:
+    // a retrieve in flight ends at its block boundary and the keyboard is told
+    // the transfer is over.
     WatchSettings settings;
     settings.intervalMs = static_cast<uint32_t>(options.intervalSeconds) * MsPerSecond;
     settings.once = options.once;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "cli/exit_codes.h"
+#include "cli/interrupt.h"
 #include "cli/platform.h"
 #include "device/device_files.h"
 #include "link/hello.h"
@@ -26,6 +27,17 @@ std::string DeviceMessage(const Outcome& outcome) {
     }
 }
 
+// A port that failed the hello is not a keyboard out of reach: the system's
+// reason says what to look at.
+std::string HelloFailureText(const HelloPortTrouble& trouble) {
+    if (trouble.failed) return SystemErrorText(trouble.error);
+    if (trouble.written < trouble.asked) {
+        return "the port accepted only " + std::to_string(trouble.written) + " of " + std::to_string(trouble.asked) +
+               " bytes";
+    }
+    return TextNoKeyboard;
+}
+
 int ExitCodeOf(FailureKind kind) {
     switch (kind) {
     case FailureKind::None: return ExitDone;
@@ -34,6 +46,7 @@ int ExitCodeOf(FailureKind kind) {
     case FailureKind::Usage: return ExitUsage;
     case FailureKind::TooLong: return ExitTooLong;
     case FailureKind::PcFile: return ExitPcFile;
+    case FailureKind::Stopped: return InterruptExitCode();
     }
     return ExitDevice;
 }
@@ -63,7 +76,14 @@ int Report(const Outcome& outcome) {
     return ExitCodeOf(outcome.kind);
 }
 
+int InterruptedBeforeSending() {
+    if (InterruptSignal() == 0) return ExitDone;
+    Say("interrupted; nothing was sent");
+    return InterruptExitCode();
+}
+
 int Connect(const std::string& portOption, Connection* connection) {
+    if (const int interrupted = InterruptedBeforeSending()) return interrupted;
     const std::string name = ChoosePort(portOption);
     if (name.empty()) {
         Say(NoPortAdvice());
@@ -78,8 +98,9 @@ int Connect(const std::string& portOption, Connection* connection) {
     }
     const ResultCode drained = DrainInput(*connection->port);
     if (drained != ResultOk) return Report(DeviceFailure(*connection->port, drained));
-    if (!IdentifyDevice(*connection->port, &connection->identity)) {
-        Say(std::string(TextNoKeyboard) + " (port " + name + ")");
+    HelloPortTrouble trouble;
+    if (!IdentifyDevice(*connection->port, &connection->identity, &trouble)) {
+        Say(HelloFailureText(trouble) + " (port " + name + ")");
         return ExitDevice;
     }
     return ExitDone;

@@ -3,6 +3,7 @@
 
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
+#include "cli/interrupt.h"
 #include "cli/platform.h"
 
 namespace {
@@ -24,12 +25,14 @@ void AddTextFormOptions(CLI::App* command, TextFormChoice* choice, const char* w
     command->add_flag("--raw", choice->raw, "the device's bytes exactly, unconverted")->excludes("--encoding");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// `signalEndsWell` is set for a command that a signal ends as it is meant to.
+int RunCommandLine(int argc, char** argv, bool* signalEndsWell) {
     CLI::App app{"glimmerly-cli: read, write, back up and restore the files of a Quillatron keyboard"};
     app.require_subcommand(1);
     app.set_version_flag("--version", "glimmerly-cli " GLIMMERLY_VERSION);
+    // Options of the whole program, --port, may also follow the command's name.
+    app.fallthrough();
+
     GlobalOptions global;
     app.add_option("--port", global.port,
                    "serial port (else GLIMMERLY_PORT; on Windows, the port Glimmerly uses)");
@@ -64,6 +67,7 @@ int main(int argc, char** argv) {
         ->delimiter(',')
         ->check(CLI::Range(1, 8));
     restoreCommand->add_flag("--yes", restore.yes, "replace without asking");
+    restoreCommand->add_flag("--no-keep", restore.noKeep, "keep no copy of the files it replaces");
 
     WatchOptions watch;
     CLI::App* watchCommand = app.add_subcommand("watch", "wait for the keyboard; deliver its current file at each arrival");
@@ -105,6 +109,22 @@ int main(int argc, char** argv) {
     if (*backup) return RunBackup(global, backupFolder);
     if (*restoreCommand) return RunRestore(global, restore);
     if (*ports) return RunPorts();
-    if (*watchCommand) return RunWatch(global, watch);
+    if (*watchCommand) {
+        // A watch runs until it is told to stop: a signal is its normal end.
+        *signalEndsWell = true;
+        return RunWatch(global, watch);
+    }
     return ExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    InstallInterruptHandlers();
+    bool signalEndsWell = false;
+    const int code = RunCommandLine(argc, argv, &signalEndsWell);
+    // A command that a signal cut short says so in its status, whatever else happened.
+    const int status = InterruptSignal() != 0 && !signalEndsWell ? InterruptExitCode() : code;
+    InterruptCleanupFinished();
+    return status;
 }

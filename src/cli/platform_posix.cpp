@@ -19,8 +19,13 @@ std::unique_ptr<BytePort> OpenSerialPort(const std::string& name, PortOpenFailur
     int error = 0;
     std::unique_ptr<BytePort> port = PosixSerialPort::Open(name, &error);
     if (port) return port;
+    if (error == PortIsOwnTerminal) {
+        failure->reason = "that is the terminal glimmerly-cli runs in; nothing was written to it";
+        failure->hint = "`glimmerly-cli ports` lists the serial ports";
+        return nullptr;
+    }
     failure->reason = std::strerror(error);
-    if (error == EWOULDBLOCK) {
+    if (error == EWOULDBLOCK || error == EBUSY) {
         failure->hint = "another program (perhaps another glimmerly-cli) holds " + name +
                         "; if the glimmerly-watch service runs, stop it first: systemctl --user stop glimmerly-watch";
     } else if (error == EACCES || error == EPERM) {

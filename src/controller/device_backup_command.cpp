@@ -137,28 +137,7 @@ Outcome Transfer(HWND window, const char* title, Work work) {
     return outcome;
 }
 
-bool Stopped(const Outcome& outcome) {
-    return outcome.kind == FailureKind::Device && outcome.code == ResultStopped;
-}
-
-// A restore goes through the backup's files in order; a stop leaves the one
-// in hand partly written (or written and not yet checked), and the rest as
-// they were.
-std::wstring StoppedRestoreReport(const LoadedBackup& backup, int stoppedAt) {
-    std::wstring report = L"The restore was stopped with Esc.";
-    bool reached = stoppedAt == 0;
-    for (const DeviceFile& file : backup.files) {
-        const int number = file.facts.number;
-        report += L"\nFile " + std::to_wstring(number) + L": ";
-        if (number == stoppedAt) {
-            report += L"stopped while it was written or checked; it may hold only part of its backup.";
-            reached = true;
-        } else {
-            report += reached ? L"not touched." : L"restored and verified.";
-        }
-    }
-    return report;
-}
+bool WasStopped(const Outcome& outcome) { return outcome.kind == FailureKind::Stopped; }
 
 std::wstring FileList(const LoadedBackup& backup) {
     std::wstring list;
@@ -195,7 +174,7 @@ LRESULT BackupIntoFolder(HWND window, const PcPath& parent) {
     });
     if (outcome.Ok()) {
         Tell(window, L"All eight files were backed up to:\n" + Utf16FromUtf8(folder.Text()), MB_ICONINFORMATION);
-    } else if (Stopped(outcome)) {
+    } else if (WasStopped(outcome)) {
         Tell(window, L"The backup was stopped with Esc before it was complete. The Quillatron's files are unchanged.",
              MB_ICONINFORMATION);
     } else {
@@ -216,15 +195,29 @@ LRESULT RestoreFromFolder(HWND window, const PcPath& folder) {
     if (MessageBoxW(window, question.c_str(), CaptionBackup, MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return TRUE;
     if (!KeyboardConnected(window)) return TRUE;
 
+    // The files about to be replaced are kept first; without a place for
+    // them nothing is written.
+    RestorePlan plan;
+    const Outcome root = KeptCopiesRoot(&plan.keepRoot);
+    if (!root.Ok()) {
+        Tell(window, L"Nothing was restored:\n" + Describe(window, root), MB_ICONWARNING);
+        return TRUE;
+    }
+    RestoreReport report;
     const Outcome outcome = Transfer(window, TextRestoring, [&](BytePort& port, ProgressSink& progress) {
-        return RestoreDevice(port, &progress, backup);
+        if (!IdentifyDevice(port, &plan.identity)) return DeviceFailure(port, ResultBadLength);
+        return RestoreDevice(port, &progress, backup, plan, &report);
     });
+    const std::wstring kept = report.keptCopy.Empty() ? std::wstring()
+        : L"\n\nThe files as they were before are kept in:\n" + Utf16FromUtf8(report.keptCopy.Text());
     if (outcome.Ok()) {
-        Tell(window, L"Restored and verified file(s) " + FileList(backup) + L".", MB_ICONINFORMATION);
-    } else if (Stopped(outcome)) {
-        Tell(window, StoppedRestoreReport(backup, outcome.fileNumber), MB_ICONINFORMATION);
+        Tell(window, L"Restored and verified file(s) " + FileList(backup) + L"." + kept, MB_ICONINFORMATION);
+    } else if (WasStopped(outcome)) {
+        Tell(window, L"The restore was stopped with Esc.\n\n" + Utf16FromUtf8(FateLines(report.files)) + kept,
+             MB_ICONINFORMATION);
     } else {
-        Tell(window, L"The restore did not finish:\n" + Describe(window, outcome), MB_ICONWARNING);
+        Tell(window, L"The restore did not finish:\n" + Describe(window, outcome) + L"\n\n" +
+                         Utf16FromUtf8(FateLines(report.files)) + kept, MB_ICONWARNING);
     }
     return TRUE;
 }

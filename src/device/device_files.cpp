@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
+#include "device/progress_span.h"
 #include "link/exchange.h"
 #include "link/retrieve.h"
 #include "link/send_text.h"
+#include "link/stop_request.h"
 
 namespace {
 
@@ -12,6 +14,42 @@ namespace {
 // with the room the retrieve keeps for the last block's overshoot, holds any file.
 constexpr uint32_t LargestLength = 0xFFFF;
 constexpr uint32_t RetrieveRoom = LargestLength + BlockSize;
+
+void BeginWork(ProgressSink* progress, uint32_t total) {
+    if (progress != nullptr) progress->ProgressBegin(total);
+}
+
+// Sends the text; on anything but success the fate says how much of it the
+// keyboard acknowledged.
+Outcome Send(BytePort& port, ProgressSink& progress, int number, std::span<const uint8_t> bytes, bool append,
+             FileFate* fate) {
+    uint32_t acknowledged = 0;
+    const ResultCode sent = SendText(port, progress, bytes.data(), static_cast<uint32_t>(bytes.size()), append,
+                                     SendLimitForFile(IndexOf(number)), &acknowledged);
+    if (sent == ResultOk) return Success();
+    fate->kind = FateKind::PartlyWritten;
+    fate->written = acknowledged;
+    return DeviceFailure(port, sent, number);
+}
+
+// Reads the file back after a write: it must hold `before`'s length of old
+// text (none after a replace) followed by exactly `bytes`.
+Outcome ReadBack(BytePort& port, ProgressSink& progress, int number, const FileFacts& before,
+                 std::span<const uint8_t> bytes, FileFate* fate) {
+    std::vector<uint8_t> readBack;
+    const Outcome read = ReadCurrentText(port, &progress, &readBack, number);
+    if (!read.Ok()) return read;
+    const bool whole = readBack.size() == before.length + bytes.size() &&
+                       std::equal(bytes.begin(), bytes.end(), readBack.begin() + before.length);
+    if (!whole) {
+        fate->kind = FateKind::ReadsBackOtherwise;
+        return Failure(FailureKind::Mismatch,
+                       "file " + std::to_string(number) + " reads back differently from what was written",
+                       number);
+    }
+    fate->kind = FateKind::Verified;
+    return Success();
+}
 
 Outcome QueryWord(BytePort& port, uint8_t command, int number, uint32_t* value) {
     std::array<uint8_t, ReplyBufferSize> reply{};
@@ -47,6 +85,7 @@ Outcome DeviceVisit::End() {
 }
 
 Outcome ReadFileFacts(BytePort& port, int number, FileFacts* facts) {
+    if (StopRequested()) return Stopped();
     const ResultCode selected = SelectFile(port, IndexOf(number));
     if (selected != ResultOk) return DeviceFailure(port, selected, number);
     FileFacts found;
@@ -87,29 +126,40 @@ Outcome ReadCurrentText(BytePort& port, ProgressSink* progress, std::vector<uint
 }
 
 Outcome ReadWholeFile(BytePort& port, ProgressSink* progress, int number, DeviceFile* file) {
-    Outcome outcome = ReadFileFacts(port, number, &file->facts);
+    FileFacts facts;
+    const Outcome outcome = ReadFileFacts(port, number, &facts);
     if (!outcome.Ok()) return outcome;
-    outcome = ReadCurrentText(port, progress, &file->bytes, number);
+    return ReadKnownFile(port, progress, facts, file);
+}
+
+Outcome ReadKnownFile(BytePort& port, ProgressSink* progress, const FileFacts& facts, DeviceFile* file) {
+    if (StopRequested()) return Stopped();
+    const ResultCode selected = SelectFile(port, IndexOf(facts.number));
+    if (selected != ResultOk) return DeviceFailure(port, selected, facts.number);
+    file->facts = facts;
+    const Outcome outcome = ReadCurrentText(port, progress, &file->bytes, facts.number);
     if (!outcome.Ok()) return outcome;
     // The retrieve announced the length again; what arrived is what counts.
     file->facts.length = static_cast<uint32_t>(file->bytes.size());
     return Success();
 }
 
-Outcome ReadRoom(BytePort& port, int number, uint32_t* room) {
-    const ResultCode selected = SelectFile(port, IndexOf(number));
-    if (selected != ResultOk) return DeviceFailure(port, selected, number);
-    if (!QueryWord(port, CmdQueryCapacity, number, room).Ok()) {
-        *room = SendLimitForFile(IndexOf(number));
-    }
-    return Success();
+uint32_t RoomOf(const FileFacts& facts) {
+    return facts.capacityFromTable ? SendLimitForFile(IndexOf(facts.number)) : facts.capacity;
 }
 
 Outcome ReplaceFile(BytePort& port, ProgressSink* progress, int number,
-                    std::span<const uint8_t> bytes) {
+                    std::span<const uint8_t> bytes, FileFate* fate) {
+    FileFate unused;
+    FileFate& told = fate != nullptr ? *fate : unused;
+    told = {number, FateKind::NotTouched, 0, static_cast<uint32_t>(bytes.size())};
+    if (StopRequested()) return Stopped();
     const ResultCode selected = SelectFile(port, IndexOf(number));
     if (selected != ResultOk) return DeviceFailure(port, selected, number);
 
+    const uint32_t length = static_cast<uint32_t>(bytes.size());
+    BeginWork(progress, length + length);
+    ProgressSpan share(progress, length + length);
     if (bytes.empty()) {
         // A write that no end-of-text byte closes would leave the device
         // waiting for text; clearing alone empties the file.
@@ -117,23 +167,35 @@ Outcome ReplaceFile(BytePort& port, ProgressSink* progress, int number,
         const ResultCode cleared = ExchangeCommand(port, CmdClearFile, reply.data(), ReplyLengthClearFile);
         if (cleared != ResultOk) return DeviceFailure(port, cleared, number);
     } else {
-        class Quiet final : public ProgressSink {
-            void ProgressBegin(uint32_t) override {}
-            void ProgressAdvance(uint32_t) override {}
-        } quiet;
-        const ResultCode sent = SendText(port, progress ? *progress : quiet, bytes.data(),
-                                         static_cast<uint32_t>(bytes.size()), false,
-                                         SendLimitForFile(IndexOf(number)));
-        if (sent != ResultOk) return DeviceFailure(port, sent, number);
+        const Outcome sent = Send(port, share, number, bytes, false, &told);
+        if (!sent.Ok()) return sent;
     }
+    told.kind = FateKind::WrittenUnverified;
+    told.written = length;
+    return ReadBack(port, share, number, {}, bytes, &told);
+}
 
-    std::vector<uint8_t> readBack;
-    const Outcome read = ReadCurrentText(port, nullptr, &readBack, number);
-    if (!read.Ok()) return read;
-    if (!std::equal(readBack.begin(), readBack.end(), bytes.begin(), bytes.end())) {
-        return Failure(FailureKind::Mismatch,
-                       "file " + std::to_string(number) + " reads back differently from what was written",
-                       number);
+Outcome AppendToFile(BytePort& port, ProgressSink* progress, const FileFacts& before,
+                     std::span<const uint8_t> bytes, FileFate* fate) {
+    const int number = before.number;
+    FileFate unused;
+    FileFate& told = fate != nullptr ? *fate : unused;
+    told = {number, FateKind::NotTouched, 0, static_cast<uint32_t>(bytes.size())};
+    if (bytes.empty()) {
+        told.kind = FateKind::Verified;
+        return Success();
     }
-    return Success();
+    if (StopRequested()) return Stopped();
+    const ResultCode selected = SelectFile(port, IndexOf(number));
+    if (selected != ResultOk) return DeviceFailure(port, selected, number);
+
+    const uint32_t length = static_cast<uint32_t>(bytes.size());
+    const uint32_t work = length + before.length + length;
+    BeginWork(progress, work);
+    ProgressSpan share(progress, work);
+    const Outcome sent = Send(port, share, number, bytes, true, &told);
+    if (!sent.Ok()) return sent;
+    told.kind = FateKind::WrittenUnverified;
+    told.written = length;
+    return ReadBack(port, share, number, before, bytes, &told);
 }

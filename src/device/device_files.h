@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "device/file_fate.h"
 #include "device/outcome.h"
 #include "link/byte_port.h"
 #include "link/hello.h"
@@ -24,12 +25,24 @@ struct DeviceFile {
     std::vector<uint8_t> bytes;  // exactly `facts.length` device bytes
 };
 
+// Why a hello found no keyboard, when the port itself is to blame: a call
+// that failed (`error`, the system's code) or a write that took fewer bytes
+// than it was given.
+struct HelloPortTrouble {
+    bool failed = false;
+    uint32_t error = 0;
+    uint32_t written = 0;
+    uint32_t asked = 0;
+    bool Any() const { return failed || written < asked; }
+};
+
 // Sends the hello and keeps the identity bytes exactly as they arrived.
-// False when no keyboard answered with a known identity.
-bool IdentifyDevice(BytePort& port, std::string* identity);
-// The same, telling a silent line from a port that failed (whose error the
-// port then keeps, see BytePort::FailedCallError).
-HelloOutcome GreetDevice(BytePort& port, std::string* identity);
+// False when no keyboard answered with a known identity; `trouble`, when
+// given, tells a port that failed from a line that stayed silent.
+bool IdentifyDevice(BytePort& port, std::string* identity, HelloPortTrouble* trouble = nullptr);
+// The same, with the hello's own outcome: a port that failed keeps the failed
+// call's error (see BytePort::FailedCallError).
+HelloOutcome GreetDevice(BytePort& port, std::string* identity, HelloPortTrouble* trouble = nullptr);
 
 // A visit to the device: remembers which file is current when it begins and,
 // when it ends, makes that file current again and sends the end-of-transfer
@@ -65,15 +78,27 @@ Outcome ReadAllFacts(BytePort& port, std::array<FileFacts, FileCount>* facts);
 // Selects file `number` and retrieves exactly its length of bytes.
 Outcome ReadWholeFile(BytePort& port, ProgressSink* progress, int number, DeviceFile* file);
 
-// The most bytes a replacing write may put into file `number`: the capacity
-// the device reports, or the fallback a send would use when it does not answer.
-Outcome ReadRoom(BytePort& port, int number, uint32_t* room);
+// The same for a file whose facts were read already: selects it and retrieves
+// its text, without asking for its facts a second time.
+Outcome ReadKnownFile(BytePort& port, ProgressSink* progress, const FileFacts& facts, DeviceFile* file);
+
+// The most bytes a replacing write may put into a file, from its facts: the
+// capacity the device reports, or the fallback a send would use when it does not.
+uint32_t RoomOf(const FileFacts& facts);
 
 // Replaces the text of file `number` with `bytes` (an empty text by clearing
 // the file alone), then reads it back; a difference is a Mismatch. The bytes
-// must already be checked: within the room, no end-of-text byte.
+// must already be checked: within the room, no end-of-text byte. `progress`
+// is begun with the whole work, the write and the read-back; `fate`, when
+// given, says what the file holds afterwards, whatever the outcome.
 Outcome ReplaceFile(BytePort& port, ProgressSink* progress, int number,
-                    std::span<const uint8_t> bytes);
+                    std::span<const uint8_t> bytes, FileFate* fate = nullptr);
+
+// Adds `bytes` to the end of a file whose facts were just read, then reads it
+// back: the file must be its old length plus the bytes, ending with them. The
+// same checks, progress and fate as a replace.
+Outcome AppendToFile(BytePort& port, ProgressSink* progress, const FileFacts& before,
+                     std::span<const uint8_t> bytes, FileFate* fate = nullptr);
 
 // Reads the current file's text as it is now, exactly its length of bytes.
 Outcome ReadCurrentText(BytePort& port, ProgressSink* progress, std::vector<uint8_t>* bytes,

@@ -33,7 +33,9 @@ std::string ManifestJson(const Manifest& manifest) {
     return document.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
-std::string UtcTimeNow() {
+namespace {
+
+std::string UtcTimeAs(const char* format) {
     const std::time_t now = std::time(nullptr);
     std::tm utc{};
 #ifdef _WIN32
@@ -42,6 +44,13 @@ std::string UtcTimeNow() {
     gmtime_r(&now, &utc);
 #endif
     char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    std::strftime(text, sizeof text, format, &utc);
     return text;
 }
+
+}  // namespace
+
+std::string UtcTimeNow() { return UtcTimeAs("%Y-%m-%dT%H:%M:%SZ"); }
+
+// No colons: Windows takes none in a name.
+std::string UtcTimeForName() { return UtcTimeAs("%Y%m%d-%H%M%SZ"); }

@@ -1,7 +1,11 @@
 #include "device/outcome.h"
 
-
 Outcome DeviceFailure(const BytePort& port, ResultCode code, int fileNumber) {
+    if (code == ResultStopped) {
+        Outcome stopped = Stopped();
+        stopped.fileNumber = fileNumber;
+        return stopped;
+    }
     Outcome outcome;
     outcome.kind = FailureKind::Device;
     outcome.code = code;
@@ -15,5 +19,11 @@ Outcome Failure(FailureKind kind, std::string detail, int fileNumber) {
     outcome.kind = kind;
     outcome.detail = std::move(detail);
     outcome.fileNumber = fileNumber;
+    return outcome;
+}
+
+Outcome Stopped() {
+    Outcome outcome = Failure(FailureKind::Stopped, "interrupted");
+    outcome.code = ResultStopped;
     return outcome;
 }

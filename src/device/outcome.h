@@ -16,6 +16,7 @@ enum class FailureKind {
     TooLong,    // the text does not fit the file's room
     PcFile,     // a file on the PC cannot be read or written, or a backup is damaged
     Usage,      // the caller asked for something that cannot be done as asked
+    Stopped,    // a person asked to stop; the keyboard was put back in command mode
 };
 
 struct Outcome {
@@ -32,6 +33,10 @@ inline Outcome Success() { return {}; }
 
 // A failed device operation on `port`; the port error is the one that port kept
 // from the failing call, taken right away, before a later exchange can replace it.
+// A link operation that stopped on request is a Stopped outcome.
 Outcome DeviceFailure(const BytePort& port, ResultCode code, int fileNumber = 0);
 
 Outcome Failure(FailureKind kind, std::string detail, int fileNumber = 0);
+
+// The outcome of work that a stop request ended before it was done.
+Outcome Stopped();

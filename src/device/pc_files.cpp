@@ -34,18 +34,19 @@ PcPath PcPath::Parent() const {
     return PcPath(text_.substr(0, keep));
 }
 
-Outcome CreatePcFolders(const PcPath& path) {
+Outcome CreatePcFolders(const PcPath& path, std::vector<PcPath>* made) {
     std::string reason;
-    FolderMade made = CreateOnePcFolder(path, &reason);
-    if (made == FolderMade::NoParent) {
+    FolderMade step = CreateOnePcFolder(path, &reason);
+    if (step == FolderMade::NoParent) {
         const PcPath parent = path.Parent();
         // Each step is shorter than the last, so this ends at the root.
         if (!parent.Empty() && parent.Text().size() < path.Text().size()) {
-            const Outcome above = CreatePcFolders(parent);
+            const Outcome above = CreatePcFolders(parent, made);
             if (!above.Ok()) return above;
-            made = CreateOnePcFolder(path, &reason);
+            step = CreateOnePcFolder(path, &reason);
         }
     }
-    if (made == FolderMade::Made || made == FolderMade::Exists) return Success();
+    if (step == FolderMade::Made && made != nullptr) made->push_back(path);
+    if (step == FolderMade::Made || step == FolderMade::Exists) return Success();
     return Failure(FailureKind::PcFile, "cannot create " + path.Text() + (reason.empty() ? "" : ": " + reason));
 }

@@ -1,6 +1,9 @@
 // glimmerly-cli against the emulated keyboard on a pty, through the POSIX port:
 // what a user's backup, restore and put really do to the device's files.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -75,13 +78,38 @@ protected:
     int Count(const char* command) { return std::stoi(Do(std::string("count ") + command)); }
 
     // The command as a user's shell would run it, standard input from `input`.
-    CliRun Cli(const std::string& arguments, std::string_view input = {}, const std::string& prefix = {}) {
-        const fs::path in = work_ / "stdin", out = work_ / "stdout", err = work_ / "stderr";
-        Spit(in, input);
-        const std::string command = prefix + "GLIMMERLY_PORT='" + sim_.PtyPath() + "' '" GLIMMERLY_CLI "' " + arguments +
-                                    " <'" + in.string() + "' >'" + out.string() + "' 2>'" + err.string() + "'";
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+    // Kept copies of restores go under the work folder.
+    // `envOptions` go to env(1) before the variables, e.g. "-u DISPLAY ".
+    std::string Command(const std::string& arguments, std::string_view input = {}, const std::string& envOptions = {}) {
+        Spit(work_ / "stdin", input);
+        return "exec env " + envOptions + "XDG_STATE_HOME='" + (work_ / "state").string() + "' GLIMMERLY_PORT='" + sim_.PtyPath() +
+               "' '" GLIMMERLY_CLI "' " + arguments + " <'" + (work_ / "stdin").string() + "' >'" +
+               (work_ / "stdout").string() + "' 2>'" + (work_ / "stderr").string() + "'";
+    }
+    CliRun Finished(int status) {
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(work_ / "stdout"), Slurp(work_ / "stderr")};
+    }
+    CliRun Cli(const std::string& arguments, std::string_view input = {}, const std::string& envOptions = {}) {
+        return Finished(std::system(Command(arguments, input, envOptions).c_str()));
+    }
+    // The command in the background, sent `signal` once quillsim has counted
+    // `count` frames of `command`.
+    CliRun CliInterrupted(const std::string& arguments, const std::string& command, int count, int signal) {
+        const std::string shell = Command(arguments);
+        const pid_t child = fork();
+        if (child == 0) {
+            execl("/bin/sh", "sh", "-c", shell.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        while (Count(command.c_str()) < count) usleep(2000);
+        kill(child, signal);
+        int status = 0;
+        waitpid(child, &status, 0);
+        return Finished(status);
+    }
+    fs::path KeptCopy() {
+        for (const auto& entry : fs::directory_iterator(work_ / "state" / "glimmerly" / "replaced")) return entry.path();
+        return {};
     }
 
     // A port name that survives a replug: quillsim re-points it at its new pty.
@@ -160,6 +188,7 @@ TEST_F(CliOnDevice, BackupAndRestoreEveryFileExactly) {
     ASSERT_EQ(run.exit, 0) << run.err;
     EXPECT_EQ(Do("get-current"), "4");
     EXPECT_EQ(Count("92"), 1);
+    EXPECT_EQ(Count("91"), 8) << "each file's facts are read once";
     for (int n = 1; n <= 8; ++n) {
         EXPECT_EQ(B(Slurp(folder / ("file" + std::to_string(n) + ".raw"))), original[n]) << n;
     }
@@ -179,12 +208,20 @@ TEST_F(CliOnDevice, BackupAndRestoreEveryFileExactly) {
     Do("clear-transcript");
     EXPECT_EQ(Cli("restore '" + folder.string() + "'").exit, 2) << "no terminal and no --yes";
     EXPECT_EQ(Do("pc-bytes"), "");
+    const Bytes replaced = File(5);
     run = Cli("restore --yes '" + folder.string() + "'");
     ASSERT_EQ(run.exit, 0) << run.err;
     for (int n = 1; n <= 8; ++n) EXPECT_EQ(File(n), original[n]) << n;
     EXPECT_EQ(Do("get-current"), "6");
     EXPECT_EQ(Count("92"), 1);
     EXPECT_EQ(Count("87"), 5) << "the empty files are cleared, not opened for writing";
+    // What the restore replaced is kept as a backup of its own that restores as it is.
+    const fs::path kept = KeptCopy();
+    EXPECT_NE(run.err.find(kept.string()), std::string::npos) << run.err;
+    EXPECT_EQ(B(Slurp(kept / "file5.raw")), replaced);
+    EXPECT_EQ(Cli("restore --yes --no-keep --files 5 '" + kept.string() + "'").exit, 0);
+    EXPECT_EQ(File(5), replaced);
+    EXPECT_EQ(Cli("restore --yes --no-keep '" + folder.string() + "'").exit, 0);
 
     // A device that acknowledges but keeps something else is caught by the read-back.
     Do("garble 1");
@@ -218,6 +255,16 @@ TEST_F(CliOnDevice, DamagedBackupIsRefusedBeforeAnythingIsSent) {
         {"no manifest", [](const fs::path& f) { fs::remove(f / "manifest.json"); }},
         {"manifest cut short", [&](const fs::path& f) { Spit(f / "manifest.json", manifest.substr(0, 40)); }},
         {"a missing raw file", [](const fs::path& f) { fs::remove(f / "file8.raw"); }},
+        {"a file left out of the manifest", [&](const fs::path& f) {
+             auto json = nlohmann::json::parse(manifest);
+             json["files"].erase(2);
+             Spit(f / "manifest.json", json.dump());
+         }},
+        {"a FIFO in a file's place", [](const fs::path& f) {
+             fs::remove(f / "file3.raw");
+             mkfifo((f / "file3.raw").c_str(), 0600);
+         }},
+        {"a missing folder", [](const fs::path& f) { fs::remove_all(f); }},
         {"end-of-text byte, digest matching", [&](const fs::path& f) {
              Spit(f / "file2.raw", withBb);
              auto json = nlohmann::json::parse(manifest);
@@ -235,6 +282,65 @@ TEST_F(CliOnDevice, DamagedBackupIsRefusedBeforeAnythingIsSent) {
         EXPECT_EQ(run.exit, 5) << damage.name << ": " << run.err;
         EXPECT_EQ(Do("pc-bytes"), "") << damage.name;
     }
+    EXPECT_NE(Cli("restore --yes '" + (work_ / "typo").string() + "'").err.find("does not exist"), std::string::npos);
+
+    // Text from the folder reaches the terminal with its controls escaped.
+    auto json = nlohmann::json::parse(manifest);
+    json["time"] = "\x1b[2J\xC2\x9B";
+    Spit(good / "manifest.json", json.dump());
+    const CliRun asked = Cli("restore '" + good.string() + "'");
+    EXPECT_NE(asked.err.find("(made \\x1b[2J\\xc2\\x9b)"), std::string::npos) << asked.err;
+    EXPECT_EQ(asked.err.find('\x1b'), std::string::npos);
+
+    // A folder above that cannot be read is the system's reason, not a folder in the way.
+    fs::create_directories(work_ / "locked" / "inner");
+    fs::permissions(work_ / "locked", fs::perms::none);
+    const CliRun locked = Cli("backup '" + (work_ / "locked" / "inner" / "b").string() + "'");
+    fs::permissions(work_ / "locked", fs::perms::owner_all);
+    if (geteuid() != 0) {  // root reads any folder
+        EXPECT_EQ(locked.exit, 5) << locked.err;
+        EXPECT_NE(locked.err.find("Permission denied"), std::string::npos) << locked.err;
+    }
+}
+
+// A signal between files, in a read or in a write: the keyboard is left in
+// command mode with its current file as before, the transfer ended once, and
+// the status says which signal it was.
+TEST_F(CliOnDevice, InterruptionLeavesTheKeyboardReady) {
+    for (int n = 1; n <= 3; ++n) Do("fill " + std::to_string(n) + " 2000");
+    const fs::path folder = work_ / "full";
+    ASSERT_EQ(Cli("backup '" + folder.string() + "'").exit, 0);
+    Do("pace 9600");
+    struct Stop {
+        const char* name;
+        std::string arguments;
+        const char* command;  // quillsim counts its frames; the signal follows the count-th
+        int count;
+        int signal;
+        const char* said;
+    };
+    const fs::path stopped = work_ / "stopped";
+    const std::vector<Stop> stops = {
+        {"between files", "backup '" + stopped.string() + "'", "91", 3, SIGTERM, "was removed"},
+        {"in a read", "restore --yes '" + folder.string() + "'", "84", 2, SIGHUP, "no file was changed"},
+        {"in a write", "restore --yes --no-keep '" + folder.string() + "'", "87", 1, SIGINT, "partly written"},
+    };
+    for (const Stop& stop : stops) {
+        Do("fill 1 2000");
+        Do("current 6");
+        Do("clear-transcript");
+        const CliRun run = CliInterrupted(stop.arguments, stop.command, stop.count, stop.signal);
+        EXPECT_EQ(run.exit, 128 + stop.signal) << stop.name << ": " << run.err;
+        EXPECT_NE(run.err.find(stop.said), std::string::npos) << stop.name << ": " << run.err;
+        EXPECT_EQ(Count("92"), 1) << stop.name;
+        // Nothing more of the transfer: the current file selected again, then the end.
+        const std::string sent = Do("pc-bytes");
+        EXPECT_EQ(sent.substr(sent.size() - 12), "BC06BC88BC92") << stop.name;
+        EXPECT_EQ(Do("get-current"), "6") << stop.name;
+        EXPECT_EQ(Cli("info").exit, 0) << stop.name << ": the keyboard answers commands";
+    }
+    EXPECT_FALSE(fs::exists(stopped)) << "a stopped backup is taken away";
+    EXPECT_FALSE(fs::exists(work_ / "state")) << "so is a kept copy not yet whole";
 }
 
 TEST_F(CliOnDevice, PutChangesNothingUnlessTheTextIsSound) {
@@ -368,7 +474,7 @@ TEST_F(CliOnDevice, WatchEndsCleanly) {
     EXPECT_EQ(Cli("watch").exit, 2) << "nowhere to deliver";
     EXPECT_EQ(Cli("watch --output x --interval 61").exit, 2);
     // No desktop to reach the clipboard in: said before the watch starts.
-    const CliRun noDesktop = Cli("watch --clipboard", {}, "env -u DISPLAY -u WAYLAND_DISPLAY ");
+    const CliRun noDesktop = Cli("watch --clipboard", {}, "-u DISPLAY -u WAYLAND_DISPLAY ");
     EXPECT_EQ(noDesktop.exit, 2);
     EXPECT_NE(noDesktop.err.find("neither WAYLAND_DISPLAY nor DISPLAY"), std::string::npos) << noDesktop.err;
 
@@ -409,6 +515,58 @@ TEST_F(CliOnDevice, WatchEndsCleanly) {
     const std::string pc = Do("pc-bytes");
     EXPECT_EQ(pc.substr(pc.size() - 4), "BC92") << "nothing after the end-of-transfer command";
     EXPECT_EQ(drafts(), draftsBefore) << "nothing of a stopped retrieve is written";
+}
+
+// The port is the program's alone while it runs, its settings are put back
+// after, and the terminal the program runs in is never taken for a port.
+TEST_F(CliOnDevice, PortIsTheProgramsAloneAndNeverItsOwnTerminal) {
+    int error = 0;
+    {
+        auto port = PosixSerialPort::Open(sim_.PtyPath(), &error);
+        ASSERT_TRUE(port) << error;
+        EXPECT_EQ(Cli("info").exit, 4) << "a second glimmerly-cli";
+        const int other = open(sim_.PtyPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        const int otherError = errno;
+        if (geteuid() != 0) {  // root opens a terminal in exclusive mode regardless
+            EXPECT_LT(other, 0) << "a program that takes no lock";
+            EXPECT_EQ(otherError, EBUSY);
+        }
+        if (other >= 0) close(other);
+    }
+    EXPECT_EQ(Cli("info").exit, 0) << "closed, the port is free again";
+
+    // A terminal of a session of its own, cooked as a shell leaves it.
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master) | unlockpt(master), 0);
+    const std::string terminal = ptsname(master);
+    termios before{}, after{};
+    tcgetattr(master, &before);
+    auto port = PosixSerialPort::Open(terminal, &error);
+    ASSERT_TRUE(port) << "someone else's terminal may be a port";
+    port.reset();
+    tcgetattr(master, &after);
+    EXPECT_EQ(after.c_lflag, before.c_lflag) << "settings put back";
+    EXPECT_EQ(cfgetospeed(&after), cfgetospeed(&before));
+
+    const std::string shell = Command("--port /dev/tty info");
+    const pid_t child = fork();
+    if (child == 0) {
+        setsid();
+        close(open(terminal.c_str(), O_RDWR));  // the session's controlling terminal from now on
+        execl("/bin/sh", "sh", "-c", shell.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    const CliRun run = Finished(status);
+    EXPECT_EQ(run.exit, 4) << run.err;
+    EXPECT_NE(run.err.find("the terminal glimmerly-cli runs in"), std::string::npos) << run.err;
+    char byte = 0;
+    EXPECT_EQ(read(master, &byte, 1), -1) << "not even the hello reached it";
+    tcgetattr(master, &after);
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    close(master);
 }
 
 }  // namespace

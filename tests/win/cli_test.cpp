@@ -29,14 +29,26 @@ std::wstring ProgramPath() {
 }
 
 // Runs the command line and returns its exit code, or -1 when it did not end.
-int RunCli(const std::wstring& arguments) {
+// With `interruptAfter`, the program gets a Ctrl-C in its console once
+// quillsim has counted that many read commands.
+int RunCli(const std::wstring& arguments, int interruptAfter = 0) {
     std::wstring commandLine = L"\"" + ProgramPath() + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info)) {
+    // A console of its own, which this test then joins to press Ctrl-C in it.
+    const DWORD flags = interruptAfter != 0 ? CREATE_NEW_CONSOLE : 0;
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                        nullptr, &startup, &info)) {
         return -1;
+    }
+    if (interruptAfter != 0) {
+        while (QuillsimCount(0x84) < interruptAfter && WaitForSingleObject(info.hProcess, 5) == WAIT_TIMEOUT) {
+        }
+        FreeConsole();
+        EXPECT_TRUE(AttachConsole(info.dwProcessId)) << GetLastError();
+        SetConsoleCtrlHandler(nullptr, TRUE);  // the test itself stays
+        EXPECT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)) << GetLastError();
     }
     DWORD code = static_cast<DWORD>(-1);
     if (WaitForSingleObject(info.hProcess, GenerousWaitMs) == WAIT_OBJECT_0) GetExitCodeProcess(info.hProcess, &code);
@@ -95,6 +107,16 @@ TEST(CliOnWindows, BackupAndRestoreThroughTheComPort) {
     EXPECT_EQ(QuillsimReadFile(7), "x");
     EXPECT_EQ(QuillsimReadFile(3), "");
     EXPECT_EQ(QuillsimCommand("get-current"), "ok 3");
+    RemoveBackup(folder);
+
+    // Interrupted in the middle of reading the second file, at the line's own pace.
+    for (int n = 1; n <= 3; ++n) ASSERT_TRUE(QuillsimSetFile(n, std::string(1500, 'a')));
+    ASSERT_TRUE(QuillsimMisbehave("pace 9600"));
+    ASSERT_TRUE(QuillsimClearTranscript());
+    EXPECT_EQ(RunCli(port + L"backup \"" + folder + L"\"", 2), 130);
+    EXPECT_EQ(QuillsimCount(0x92), 1);
+    EXPECT_EQ(QuillsimCommand("get-current"), "ok 3");
+    EXPECT_EQ(GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES) << "the stopped backup is taken away";
     RemoveBackup(folder);
 }
 

@@ -4,6 +4,7 @@
 
 #include "controller_fixture.h"
 #include "controller/device_backup_command.h"
+#include "controller/esc_stop.h"
 #include "controller/file_switch.h"
 
 namespace {
@@ -285,7 +286,15 @@ TEST_F(Controller, WindowMenuBacksUpEveryFileAndRestoresAChangedOne) {
     ASSERT_EQ(seen.size(), 3u);
     EXPECT_EQ(seen[0].text.rfind("All eight files were backed up to:", 0), 0u) << seen[0].text;
     EXPECT_EQ(seen[1].text.rfind("Replace file(s) 1, 2, 3, 4, 5, 6, 7, 8 ", 0), 0u) << seen[1].text;
-    EXPECT_EQ(seen[2].text, "Restored and verified file(s) 1, 2, 3, 4, 5, 6, 7, 8.");
+    EXPECT_EQ(seen[2].text.rfind("Restored and verified file(s) 1, 2, 3, 4, 5, 6, 7, 8.", 0), 0u) << seen[2].text;
+    // The files it replaced are kept, and the message names where.
+    const std::string keptIntro = "kept in:\n";
+    const size_t named = seen[2].text.find(keptIntro);
+    ASSERT_NE(named, std::string::npos) << seen[2].text;
+    const std::string kept = seen[2].text.substr(named + keptIntro.size());
+    EXPECT_NE(kept.find("\\Glimmerly\\replaced\\"), std::string::npos) << kept;
+    EXPECT_EQ(FileBytes(kept + "\\file2.raw"), "changed");
+    RemoveFolder(kept);
     RemoveFolder(parent);
 }
 
@@ -311,6 +320,14 @@ TEST_F(Controller, EscStopsASendAfterTheBlockInFlight) {
     EXPECT_EQ(Tick(), 1);
     EXPECT_EQ(ConnectedFlag, 1u);
     EXPECT_EQ(BusyFlag, 0u);
+}
+
+// Esc held from the second look after quillsim has seen a write begin.
+int looksWhileWriting = 0;
+SHORT WINAPI EscOnceWriting(int virtualKey) {
+    if (virtualKey != VK_ESCAPE) return 0;
+    if (looksWhileWriting == 0 && Count("87") == 0) return 0;
+    return ++looksWhileWriting >= 2 ? static_cast<SHORT>(0x8000) : 0;
 }
 
 // Esc in a backup ends it with the keyboard as it was found; in a restore it
@@ -341,8 +358,12 @@ TEST_F(Controller, EscStopsABackupAndARestoreAndSaysWhatBecameOfEachFile) {
     const std::string folder = parent + "\\" + FolderNames(parent)[0];
     Sim("file 2 " + Hex("changed"));
     {
-        EscHeldFrom esc(2);  // file 1 is only cleared; file 2 stops before its second block
+        // The restore first reads what it replaces; Esc goes down at the second
+        // look after the first write began: file 1 is only cleared, file 2
+        // stops before its second block.
+        SetKeyStateCall(EscOnceWriting);
         RestoreFromFolder(window_, PcPath(folder));
+        SetKeyStateCall(nullptr);
     }
     EXPECT_EQ(SimBytes("get-file 2"), std::string(50, 'b'));
     EXPECT_EQ(Tick(), 1);
@@ -351,10 +372,10 @@ TEST_F(Controller, EscStopsABackupAndARestoreAndSaysWhatBecameOfEachFile) {
     const auto seen = watcher.Seen();
     ASSERT_EQ(seen.size(), 4u);
     EXPECT_EQ(seen[0].text, "The backup was stopped with Esc before it was complete. The Quillatron's files are unchanged.");
-    EXPECT_EQ(seen[3].text,
-              "The restore was stopped with Esc.\nFile 1: restored and verified.\nFile 2: stopped while it was "
-              "written or checked; it may hold only part of its backup.\nFile 3: not touched.\nFile 4: not "
-              "touched.\nFile 5: not touched.\nFile 6: not touched.\nFile 7: not touched.\nFile 8: not touched.");
+    EXPECT_EQ(seen[3].text.rfind("The restore was stopped with Esc.\n\nfile 1: restored and verified\n"
+                                 "file 2: partly written, 50 of 120 characters\nfile 3: not touched\n", 0), 0u)
+        << seen[3].text;
+    EXPECT_NE(seen[3].text.find("The files as they were before are kept in:"), std::string::npos) << seen[3].text;
     RemoveFolder(parent);
 }
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "device/pc_files.h"
@@ -72,9 +73,17 @@ Outcome WritePcFile(const PcPath& path, std::span<const uint8_t> bytes) {
     return Success();
 }
 
-Outcome ReadPcFile(const PcPath& path, uint64_t limit, std::vector<uint8_t>* bytes) {
-    Descriptor file(::open(path.Text().c_str(), O_RDONLY | O_CLOEXEC));
+Outcome ReadPcFile(const PcPath& path, uint64_t limit, std::vector<uint8_t>* bytes, PcFileKinds kinds) {
+    // A FIFO would block the open itself until a writer came; without waiting,
+    // its kind is learnt first.
+    const int wait = kinds == PcFileKinds::RegularOnly ? O_NONBLOCK : 0;
+    Descriptor file(::open(path.Text().c_str(), O_RDONLY | O_CLOEXEC | wait));
     if (file.Get() < 0) return Refused("cannot read", path);
+    struct stat facts {};
+    if (kinds == PcFileKinds::RegularOnly) {
+        if (::fstat(file.Get(), &facts) != 0) return Refused("cannot read", path);
+        if (!S_ISREG(facts.st_mode)) return Failure(FailureKind::PcFile, path.Text() + " is not a regular file");
+    }
     std::vector<uint8_t> content;
     uint8_t chunk[ReadChunk];
     for (;;) {
@@ -97,15 +106,49 @@ Outcome RenamePcFile(const PcPath& from, const PcPath& to) {
     return Success();
 }
 
-PcPathState InspectPcPath(const PcPath& path) {
+Outcome RemovePcFile(const PcPath& path) {
+    if (::unlink(path.Text().c_str()) != 0 && errno != ENOENT) return Refused("cannot remove", path);
+    return Success();
+}
+
+Outcome RemovePcFolder(const PcPath& path) {
+    if (::rmdir(path.Text().c_str()) != 0) return Refused("cannot remove", path);
+    return Success();
+}
+
+Outcome ListPcFolder(const PcPath& path, std::vector<std::string>* names) {
+    DIR* folder = ::opendir(path.Text().c_str());
+    if (folder == nullptr) return Refused("cannot read", path);
+    names->clear();
+    errno = 0;
+    while (const dirent* entry = ::readdir(folder)) {
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
+            names->push_back(entry->d_name);
+        }
+    }
+    const int error = errno;
+    ::closedir(folder);
+    if (error != 0) {
+        errno = error;
+        return Refused("cannot read", path);
+    }
+    return Success();
+}
+
+PcPathState InspectPcPath(const PcPath& path, std::string* reason) {
     struct stat facts {};
     if (::stat(path.Text().c_str(), &facts) != 0) {
         // ENOTDIR: a file stands where a folder above it should be.
-        return errno == ENOENT || errno == ENOTDIR ? PcPathState::Missing : PcPathState::Occupied;
+        if (errno == ENOENT || errno == ENOTDIR) return PcPathState::Missing;
+        if (reason != nullptr) *reason = Reason();
+        return PcPathState::Unusable;
     }
     if (!S_ISDIR(facts.st_mode)) return PcPathState::Occupied;
     DIR* folder = ::opendir(path.Text().c_str());
-    if (folder == nullptr) return PcPathState::Occupied;
+    if (folder == nullptr) {
+        if (reason != nullptr) *reason = Reason();
+        return PcPathState::Unusable;
+    }
     PcPathState state = PcPathState::EmptyFolder;
     while (const dirent* entry = ::readdir(folder)) {
         if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
@@ -123,4 +166,19 @@ FolderMade CreateOnePcFolder(const PcPath& path, std::string* reason) {
     const bool noParent = errno == ENOENT;
     *reason = Reason();
     return noParent ? FolderMade::NoParent : FolderMade::Failed;
+}
+
+Outcome KeptCopiesRoot(PcPath* root) {
+    // A relative state folder is to be ignored, as if it were not set.
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state != nullptr && state[0] == '/') {
+        *root = PcPath(state) / "glimmerly" / "replaced";
+        return Success();
+    }
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || home[0] != '/') {
+        return Failure(FailureKind::PcFile, "neither XDG_STATE_HOME nor HOME names a folder to keep the replaced files in");
+    }
+    *root = PcPath(home) / ".local" / "state" / "glimmerly" / "replaced";
+    return Success();
 }

@@ -1,8 +1,10 @@
 // Whole files and folders through the Win32 wide calls: the paths are UTF-8
 // everywhere else and become UTF-16 only here.
 #include <windows.h>
+#include <shlobj.h>
 
 #include "device/pc_files.h"
+#include "device/utf16.h"
 #include "link/win/system_message.h"
 
 namespace {
@@ -72,6 +74,12 @@ bool WriteAll(HANDLE file, std::span<const uint8_t> bytes) {
     return true;
 }
 
+// Every entry of a folder, for the find calls.
+std::wstring SearchPattern(const std::wstring& folder) {
+    if (folder.empty()) return L"*";
+    return folder + (folder.back() == L'\\' || folder.back() == L'/' ? L"*" : L"\\*");
+}
+
 }  // namespace
 
 Outcome WritePcFile(const PcPath& path, std::span<const uint8_t> bytes) {
@@ -85,10 +93,14 @@ Outcome WritePcFile(const PcPath& path, std::span<const uint8_t> bytes) {
     return Success();
 }
 
-Outcome ReadPcFile(const PcPath& path, uint64_t limit, std::vector<uint8_t>* bytes) {
+Outcome ReadPcFile(const PcPath& path, uint64_t limit, std::vector<uint8_t>* bytes, PcFileKinds kinds) {
     FileHandle file(CreateFileW(Wide(path.Text()).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return Refused("cannot read", path);
+    // A pipe or a device would wait on its other end.
+    if (kinds == PcFileKinds::RegularOnly && GetFileType(file.Get()) != FILE_TYPE_DISK) {
+        return Failure(FailureKind::PcFile, path.Text() + " is not a regular file");
+    }
     std::vector<uint8_t> content;
     uint8_t chunk[ReadChunk];
     for (;;) {
@@ -112,21 +124,53 @@ Outcome RenamePcFile(const PcPath& from, const PcPath& to) {
     return Success();
 }
 
-PcPathState InspectPcPath(const PcPath& path) {
+Outcome RemovePcFile(const PcPath& path) {
+    if (!DeleteFileW(Wide(path.Text()).c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
+        return Refused("cannot remove", path);
+    }
+    return Success();
+}
+
+Outcome RemovePcFolder(const PcPath& path) {
+    if (!RemoveDirectoryW(Wide(path.Text()).c_str())) return Refused("cannot remove", path);
+    return Success();
+}
+
+Outcome ListPcFolder(const PcPath& path, std::vector<std::string>* names) {
+    names->clear();
+    WIN32_FIND_DATAW entry;
+    const HANDLE search = FindFirstFileW(SearchPattern(Wide(path.Text())).c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) {
+        // A drive's root has no "." entry: nothing found means empty.
+        return GetLastError() == ERROR_FILE_NOT_FOUND ? Success() : Refused("cannot read", path);
+    }
+    do {
+        if (lstrcmpW(entry.cFileName, L".") != 0 && lstrcmpW(entry.cFileName, L"..") != 0) {
+            names->push_back(Utf8FromUtf16(entry.cFileName));
+        }
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+    return Success();
+}
+
+PcPathState InspectPcPath(const PcPath& path, std::string* reason) {
     const std::wstring wide = Wide(path.Text());
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
         const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-        return missing && !wide.empty() ? PcPathState::Missing : PcPathState::Occupied;
+        if (missing && !wide.empty()) return PcPathState::Missing;
+        if (reason != nullptr) *reason = Reason();
+        return PcPathState::Unusable;
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return PcPathState::Occupied;
-    const std::wstring pattern = wide + (wide.back() == L'\\' || wide.back() == L'/' ? L"*" : L"\\*");
     WIN32_FIND_DATAW entry;
-    const HANDLE search = FindFirstFileW(pattern.c_str(), &entry);
+    const HANDLE search = FindFirstFileW(SearchPattern(wide).c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE) {
         // A drive's root has no "." entry: nothing found means empty.
-        return GetLastError() == ERROR_FILE_NOT_FOUND ? PcPathState::EmptyFolder : PcPathState::Occupied;
+        if (GetLastError() == ERROR_FILE_NOT_FOUND) return PcPathState::EmptyFolder;
+        if (reason != nullptr) *reason = Reason();
+        return PcPathState::Unusable;
     }
     PcPathState state = PcPathState::EmptyFolder;
     do {
@@ -145,4 +189,16 @@ FolderMade CreateOnePcFolder(const PcPath& path, std::string* reason) {
     if (error == ERROR_ALREADY_EXISTS) return FolderMade::Exists;
     *reason = Reason();
     return error == ERROR_PATH_NOT_FOUND ? FolderMade::NoParent : FolderMade::Failed;
+}
+
+Outcome KeptCopiesRoot(PcPath* root) {
+    wchar_t folder[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, folder))) {
+            return Failure(FailureKind::PcFile, "Windows names no local application data folder to keep the replaced files in");
+        }
+    }
+    *root = PcPath(Utf8FromUtf16(folder)) / "Glimmerly" / "replaced";
+    return Success();
 }

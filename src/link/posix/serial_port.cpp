@@ -70,6 +70,21 @@ int WaitFor(int fd, short events, Clock::time_point deadline) {
 
 PortTransfer Failed(int error) { return {false, 0, static_cast<uint32_t>(error)}; }
 
+// The terminal this process was started from: a port name that leads there is
+// a slip, and a hello written into it would land on the user's own screen.
+bool IsOwnTerminal(int fd) {
+    const pid_t session = tcgetsid(fd);
+    return session != -1 && session == getsid(0);
+}
+
+// Gives up what Open took, in the reverse order.
+void Release(int fd, const termios* before) {
+    if (before != nullptr) tcsetattr(fd, TCSANOW, before);
+    // The exclusive mode outlives this descriptor; the next program could not open the port.
+    ioctl(fd, TIOCNXCL);
+    close(fd);
+}
+
 }  // namespace
 
 std::unique_ptr<PosixSerialPort> PosixSerialPort::Open(const std::string& path, int* error) {
@@ -79,17 +94,35 @@ std::unique_ptr<PosixSerialPort> PosixSerialPort::Open(const std::string& path, 
         *error = errno;
         return nullptr;
     }
-    // Two programs on one port would each take the other's replies.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || !ApplyLine(fd)) {
+    if (IsOwnTerminal(fd)) {
+        close(fd);
+        *error = PortIsOwnTerminal;
+        return nullptr;
+    }
+    // Two programs on one port would each take the other's replies. The lock
+    // keeps out those that ask for it; exclusive mode keeps out every other
+    // open (a terminal program, a modem prober) but root's.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         *error = errno;
         close(fd);
         return nullptr;
     }
+    if (ioctl(fd, TIOCEXCL) != 0) {
+        *error = errno;
+        close(fd);
+        return nullptr;
+    }
+    termios before{};
+    if (tcgetattr(fd, &before) != 0 || !ApplyLine(fd)) {
+        *error = errno;
+        Release(fd, nullptr);
+        return nullptr;
+    }
     RaiseModemLines(fd);
-    return std::unique_ptr<PosixSerialPort>(new PosixSerialPort(fd));
+    return std::unique_ptr<PosixSerialPort>(new PosixSerialPort(fd, before));
 }
 
-PosixSerialPort::~PosixSerialPort() { close(fd_); }
+PosixSerialPort::~PosixSerialPort() { Release(fd_, &before_); }
 
 PortTransfer PosixSerialPort::Write(const uint8_t* data, uint32_t size) {
     const auto deadline = Clock::now() + Milliseconds(WriteConstantMs + WriteMultiplierMs * int64_t{size});

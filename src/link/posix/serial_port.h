@@ -1,4 +1,6 @@
 #pragma once
+#include <termios.h>
+
 #include <memory>
 #include <string>
 
@@ -11,10 +13,17 @@
 //   or 500 + 5 ms per byte asked for after the call, whichever comes first;
 //   a write gives up after 1024 + 5 ms per byte.
 // A hang-up or an I/O error is a failed call with the errno as its error.
+// While open, the port is this process's alone (a lock and the terminal's
+// exclusive mode); on close, its terminal settings are put back as found.
+
+// Open's refusal of the terminal the process itself runs in.
+inline constexpr int PortIsOwnTerminal = -1;
+
 class PosixSerialPort final : public BytePort {
 public:
     // Opens and locks the device for this process alone. Null on failure, with
-    // the errno in *error (EWOULDBLOCK: another program holds the port).
+    // the errno in *error (EWOULDBLOCK or EBUSY: another program holds the
+    // port), or PortIsOwnTerminal, refused before anything was changed.
     static std::unique_ptr<PosixSerialPort> Open(const std::string& path, int* error);
     ~PosixSerialPort() override;
     PosixSerialPort(const PosixSerialPort&) = delete;
@@ -26,6 +35,7 @@ public:
     uint32_t TimeoutError() const override;
 
 private:
-    explicit PosixSerialPort(int fd) : fd_(fd) {}
+    PosixSerialPort(int fd, const termios& before) : fd_(fd), before_(before) {}
     int fd_;
+    termios before_;
 };
