@@ -55,6 +55,13 @@ ScriptedPort& ScriptedPort::Silence(uint32_t reads) {
     return *this;
 }
 
+ScriptedPort& ScriptedPort::EmptyAtOnce(uint32_t reads) {
+    for (uint32_t i = 0; i < reads; ++i) {
+        script_.push_back(Answer{{}, false, 0, 0.0, true});
+    }
+    return *this;
+}
+
 ScriptedPort& ScriptedPort::FailRead(uint32_t error) {
     script_.push_back(Answer{{}, true, error});
     return *this;
@@ -160,7 +167,7 @@ PortTransfer ScriptedPort::Read(uint8_t* into, uint32_t size) {
     }
 
     if (count == 0) {
-        clockMs_ += emptyReadMs;
+        clockMs_ += answer.atOnce ? 0.0 : emptyReadMs;
     } else if (count < size) {
         clockMs_ += std::min(waitMs + count * scripted::ByteMs + scripted::IntervalMs, emptyReadMs);
     } else {

@@ -38,6 +38,7 @@ struct Answer {
     bool fails = false;
     uint32_t error = 0;
     double delayMs = 0.0;  // silence on the line before the first byte
+    bool atOnce = false;   // an empty read that does not wait out its timeout
 };
 
 // Byte helpers for writing scripts and expectations.
@@ -57,6 +58,9 @@ public:
     // for it began; a read whose timeout passes first gets nothing.
     ScriptedPort& ReplyAfter(double delayMs, std::vector<uint8_t> bytes);
     ScriptedPort& Silence(uint32_t reads = 1);
+    // Empty reads that return at once, as from a driver that does not keep the
+    // read timeouts: only a count of them can end a wait, never the clock.
+    ScriptedPort& EmptyAtOnce(uint32_t reads = 1);
     ScriptedPort& FailRead(uint32_t error);
     // After the script: every read gets as many `fill` bytes as it asks for.
     ScriptedPort& NeverPause(uint8_t fill);
