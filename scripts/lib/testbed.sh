@@ -33,6 +33,12 @@ testbed_start() {
     if [ -f "$marlett" ] && [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ]; then
         cp "$marlett" "$fonts/"
     fi
+    # A Windows program that crashes would start Wine's debugger, whose dialog
+    # waits on the display for a click, so the test hung until its timeout. With
+    # the dialog off the debugger prints the backtrace and the program ends.
+    if ! grep -q '"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg" 2>/dev/null; then
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    fi
     # Start the wineserver and services now, outside any pipe a caller reads.
     wine cmd /c exit >/dev/null 2>&1
 }

@@ -133,7 +133,7 @@ int RunDemo(const Options& options) {
         std::fprintf(stderr, "demo: no test bed: %s\n", missing.c_str());
         return ExitNoStage;
     }
-    std::string outDir = options.outDir.empty() ? env.root + "/build/demo" : options.outDir;
+    std::string outDir = options.outDir.empty() ? e2e::TestBedEnv::WorkRoot() + "/demo" : options.outDir;
     e2e::Scene scene(env, outDir + "/work");
     std::string error;
 

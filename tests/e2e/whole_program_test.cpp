@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
@@ -79,7 +78,7 @@ protected:
         std::string missing = env.Missing();
         if (!missing.empty()) GTEST_SKIP() << "no test bed: " << missing << " (scripts/test sets it up)";
         std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        scene_ = std::make_unique<Scene>(env, std::filesystem::current_path().string() + "/e2e-work/" + name);
+        scene_ = std::make_unique<Scene>(env, e2e::TestBedEnv::WorkRoot() + "/e2e-work/" + name);
         std::string error;
         ASSERT_TRUE(scene_->StartDevice(quillsim::DefaultBaud, &error)) << error;
     }

@@ -10,7 +10,9 @@
 //   byte 5  what that short write reports
 //   rest    the device's answers, one per read: a header byte, then that many
 //           bytes (header modulo 64; 0 is a silent read); header 0xFF is a
-//           failed read.
+//           failed read. A header with bit 6 set is followed by a delay byte:
+//           the answer starts that many 4 ms steps into its read, so that
+//           reads wait part way and the time limits are reached.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -31,6 +33,8 @@ constexpr size_t HeaderSize = 6;
 constexpr uint8_t FailedReadMark = 0xFF;
 constexpr uint8_t NoFailingWrite = 0xFF;
 constexpr uint8_t AnswerLengthMask = 0x3F;
+constexpr uint8_t DelayedAnswerBit = 0x40;
+constexpr double DelayStepMs = 4;
 constexpr uint32_t TextCountStep = 4;
 constexpr uint32_t FailedReadError = 1167;
 constexpr uint32_t FailedWriteError = 31;
@@ -71,8 +75,12 @@ void Script(ScriptedPort& port, const uint8_t* data, size_t size) {
             port.FailRead(FailedReadError);
             continue;
         }
+        double delayMs = 0;
+        if ((header & DelayedAnswerBit) && at < size) {
+            delayMs = data[at++] * DelayStepMs;
+        }
         const size_t length = std::min<size_t>(header & AnswerLengthMask, size - at);
-        port.Reply(std::vector<uint8_t>(data + at, data + at + length));
+        port.ReplyAfter(delayMs, std::vector<uint8_t>(data + at, data + at + length));
         at += length;
     }
 }

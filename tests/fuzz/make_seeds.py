@@ -7,6 +7,14 @@ import sys
 OUT = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "corpus")
 NO_FAIL = 0xFF
 FB, FC = 0xFB, 0xFC
+DELAYED = 0x40
+DELAY_STEP_MS = 4
+
+
+class Slow:
+    """An answer that starts delay_ms into its read."""
+    def __init__(self, delay_ms, answer):
+        self.steps, self.answer = delay_ms // DELAY_STEP_MS, answer
 
 
 def seed(op, param=0, count=0, fail_write=NO_FAIL, short_write=0xFF, short_count=0xFF, answers=()):
@@ -14,6 +22,8 @@ def seed(op, param=0, count=0, fail_write=NO_FAIL, short_write=0xFF, short_count
     for a in answers:
         if a is None:
             out += bytes([0xFF])
+        elif isinstance(a, Slow):
+            out += bytes([DELAYED | len(a.answer), a.steps]) + bytes(a.answer)
         else:
             out += bytes([len(a)]) + bytes(a)
     return out
@@ -38,6 +48,10 @@ seeds = {
                              answers=[[FB, 0x0B, 0xB8], [FB], [FB], [FB], [FB], [FB]]),
     "send_write_fails": seed(5, 0, 30, fail_write=4, answers=[[FB, 0x0B, 0xB8], [FB], [FB], [FB]]),
     "hello_drain": seed(6, answers=[list(b"Quillatron IR v1.0"), text(25)]),
+    # An identity in pieces 600 ms apart: only the hello's time limit ends its read-on.
+    "hello_slow": seed(6, answers=[Slow(600, b"Quill"), Slow(600, b"atron"), Slow(600, b" IR v1.0")]),
+    # Stale bytes every 400 ms: only the drain's time limit ends it.
+    "drain_slow": seed(6, answers=[list(b"Quillatron IR v1.0")] + [Slow(400, text(10, i)) for i in range(8)]),
     "read_fails": seed(3, 200, answers=[[FB, 0, 120], [FB], text(50), None]),
 }
 os.makedirs(OUT, exist_ok=True)

@@ -135,6 +135,14 @@ TEST(RetrieveFile, EmptyCyclesAreRetriedButNotForEver) {
     EXPECT_EQ(r.progress.advances, (std::vector<uint32_t>{50, 0, 0, 0, 0, 0}));
     EXPECT_EQ(stopped.Writes().size(), 2u + 6u) << "one request per cycle";
     EXPECT_EQ(r.buffer[50], Guard) << "no zero byte after a failed transfer";
+
+    // A silent line's five cycles take nearly a block's time, so the count
+    // shows only where the empty reads come back at once.
+    ScriptedPort hasty;
+    Announce(hasty, 120).Reply(Pattern(50)).EmptyAtOnce(5).Reply(Pattern(50)).Reply(Pattern(20));
+    r = Retrieve(hasty, RetrieveBufferSize);
+    EXPECT_EQ(r.result, ResultBadLength) << "five empty cycles end the transfer, however quick";
+    EXPECT_EQ(hasty.Writes().size(), 2u + 6u);
 }
 
 // A device that never leaves a cycle empty but never finishes a block either

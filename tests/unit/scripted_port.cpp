@@ -43,9 +43,21 @@ ScriptedPort& ScriptedPort::Reply(std::initializer_list<uint8_t> bytes) {
     return Reply(std::vector<uint8_t>(bytes));
 }
 
+ScriptedPort& ScriptedPort::ReplyAfter(double delayMs, std::vector<uint8_t> bytes) {
+    script_.push_back(Answer{std::move(bytes), false, 0, delayMs});
+    return *this;
+}
+
 ScriptedPort& ScriptedPort::Silence(uint32_t reads) {
     for (uint32_t i = 0; i < reads; ++i) {
         script_.push_back(Answer{});
+    }
+    return *this;
+}
+
+ScriptedPort& ScriptedPort::EmptyAtOnce(uint32_t reads) {
+    for (uint32_t i = 0; i < reads; ++i) {
+        script_.push_back(Answer{{}, false, 0, 0.0, true});
     }
     return *this;
 }
@@ -134,7 +146,18 @@ PortTransfer ScriptedPort::Read(uint8_t* into, uint32_t size) {
         ++next_;
         return PortTransfer{false, 0, answer.error};
     }
-    const uint32_t count = static_cast<uint32_t>(std::min<size_t>(size, answer.bytes.size()));
+    if (answer.delayMs >= emptyReadMs) {
+        // The answer starts only after this read's timeout.
+        answer.delayMs -= emptyReadMs;
+        clockMs_ += emptyReadMs;
+        return PortTransfer{true, 0, 0};
+    }
+    // A late answer keeps the read waiting, but no longer than its timeout:
+    // bytes that would arrive after it are left for the next read.
+    const double waitMs = answer.delayMs;
+    answer.delayMs = 0.0;
+    const auto inTime = static_cast<size_t>((emptyReadMs - waitMs) / scripted::ByteMs);
+    const uint32_t count = static_cast<uint32_t>(std::min({size_t{size}, answer.bytes.size(), inTime}));
     std::copy(answer.bytes.begin(), answer.bytes.begin() + count, into);
     if (count < answer.bytes.size()) {
         // The rest stays on the line for the next read.
@@ -144,11 +167,11 @@ PortTransfer ScriptedPort::Read(uint8_t* into, uint32_t size) {
     }
 
     if (count == 0) {
-        clockMs_ += emptyReadMs;
+        clockMs_ += answer.atOnce ? 0.0 : emptyReadMs;
     } else if (count < size) {
-        clockMs_ += count * scripted::ByteMs + scripted::IntervalMs;
+        clockMs_ += std::min(waitMs + count * scripted::ByteMs + scripted::IntervalMs, emptyReadMs);
     } else {
-        clockMs_ += count * scripted::ByteMs;
+        clockMs_ += waitMs + count * scripted::ByteMs;
     }
     return PortTransfer{true, count, 0};
 }

@@ -3,8 +3,10 @@
 //
 // Each read takes the next scripted answer: some bytes, a silent read, or a
 // failed call with an error code. An answer longer than the read asked for
-// leaves its rest on the line for the next read, as a real port would. Once the
-// script runs out the line is silent (or never pauses, if asked to).
+// leaves its rest on the line for the next read, as a real port would. An
+// answer may start late, so that a read waits part way for it, or several
+// reads time out before it. Once the script runs out the line is silent (or
+// never pauses, if asked to).
 //
 // Every write is recorded; a chosen write (by its number, from 0) can be made
 // to fail, or to report fewer bytes than it was given.
@@ -35,6 +37,8 @@ struct Answer {
     std::vector<uint8_t> bytes;
     bool fails = false;
     uint32_t error = 0;
+    double delayMs = 0.0;  // silence on the line before the first byte
+    bool atOnce = false;   // an empty read that does not wait out its timeout
 };
 
 // Byte helpers for writing scripts and expectations.
@@ -50,7 +54,13 @@ public:
     // Script the device's answers, one per read.
     ScriptedPort& Reply(std::vector<uint8_t> bytes);
     ScriptedPort& Reply(std::initializer_list<uint8_t> bytes);
+    // An answer whose first byte starts `delayMs` after the read that waits
+    // for it began; a read whose timeout passes first gets nothing.
+    ScriptedPort& ReplyAfter(double delayMs, std::vector<uint8_t> bytes);
     ScriptedPort& Silence(uint32_t reads = 1);
+    // Empty reads that return at once, as from a driver that does not keep the
+    // read timeouts: only a count of them can end a wait, never the clock.
+    ScriptedPort& EmptyAtOnce(uint32_t reads = 1);
     ScriptedPort& FailRead(uint32_t error);
     // After the script: every read gets as many `fill` bytes as it asks for.
     ScriptedPort& NeverPause(uint8_t fill);

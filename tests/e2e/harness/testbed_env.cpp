@@ -36,5 +36,6 @@ std::string TestBedEnv::Missing() const {
 std::string TestBedEnv::GlimmerlyExe() const { return win64Dir + "/src/app/glimmerly.exe"; }
 std::string TestBedEnv::ProbeExe() const { return win64Dir + "/tests/e2e/probe/glimmerly_probe.exe"; }
 std::string TestBedEnv::DosDevices() const { return winePrefix + "/dosdevices"; }
+std::string TestBedEnv::WorkRoot() { return GLIMMERLY_E2E_BUILD_DIR; }
 
 }  // namespace e2e

@@ -20,6 +20,9 @@ struct TestBedEnv {
     std::string ProbeExe() const;
     // The folder where Wine resolves COMn: a symlink "comN" there is port COMn.
     std::string DosDevices() const;
+    // Where runs keep their work files: a folder of the build tree, never the
+    // folder a run was started from.
+    static std::string WorkRoot();
 };
 
 }  // namespace e2e
