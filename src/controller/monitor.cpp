@@ -4,6 +4,7 @@
 #include "controller/port_choice.h"
 #include "controller/session.h"
 #include "controller/window_state.h"
+#include "controller/window_position.h"
 #include "controller/window_switch.h"
 #include "controller/window_texts.h"
 #include "link/exchange.h"
@@ -141,6 +142,7 @@ LRESULT OnDestroy(HWND window, WPARAM wParam, LPARAM lParam) {
         Sleep(ClosingPauseMs);
     }
     ClosePort();
+    StoreWindowPosition(window);
     StoreOption(DisclosedFlagValue, DisclosedFlag);
     StoreOption(AppendFlagValue, AppendFlag);
     PostQuitMessage(0);

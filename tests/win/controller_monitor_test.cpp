@@ -141,16 +141,20 @@ TEST_F(Controller, TickWhileBusyLeavesThePortAlone) {
     EXPECT_EQ(QuillsimPcBytes(), "");
 }
 
-TEST_F(Controller, DestroyStoresTheTwoOptionsAndClosesThePort) {
+TEST_F(Controller, DestroyStoresTheTwoOptionsAndThePositionAndClosesThePort) {
     Open(IDD_COMPACT_WINDOW);
     Connect();
     AppendFlag = 1;
     DisclosedFlag = 0;
+    SetWindowPos(window_, nullptr, -37, 45, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(window_, SW_MINIMIZE);
     DestroyWindow(window_);
     window_ = nullptr;
     EXPECT_EQ(PortHandle, INVALID_HANDLE_VALUE);
     EXPECT_EQ(StoredOption("AppendFlag"), 1u);
     EXPECT_EQ(StoredOption("DisclosedFlag"), 0u);
+    EXPECT_EQ(static_cast<LONG>(StoredOption("WindowLeft")), -37) << "the normal place, not the minimised one's";
+    EXPECT_EQ(StoredOption("WindowTop"), 45u);
     MSG quit;
     EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
@@ -263,6 +267,7 @@ TEST_F(Controller, SwitchingWindowsKeepsTheConnectionAndRetrievesNothingAgain) {
     Connect();
     const HANDLE port = PortHandle;
     const int hellos = Count("bd");
+    SetWindowPos(window_, nullptr, 12, 34, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 
     for (int templateId : {IDD_FULL_WINDOW, IDD_COMPACT_WINDOW}) {
         SCOPED_TRACE(templateId);
@@ -276,6 +281,8 @@ TEST_F(Controller, SwitchingWindowsKeepsTheConnectionAndRetrievesNothingAgain) {
         EXPECT_EQ(PortHandle, port) << "the port stays open";
         EXPECT_EQ(ConnectedFlag, 1u);
         ExpectConnectedLook();
+        EXPECT_EQ(Corner().x, 12) << "where the user put the window before";
+        EXPECT_EQ(Corner().y, 34);
         PumpMessages();
         EXPECT_EQ(TakePostedRetrieves(), 0);
         EXPECT_EQ(Tick(), 1) << "the next tick polls the connected device";
@@ -318,4 +325,26 @@ TEST_F(Controller, FindTheKeyboardAsksThenTriesEachPortThatOpensAndKeepsTheOneTh
     }
     EXPECT_EQ(StoredPortName(), "COM7") << "the choice stands";
     ListPortsInRegistry({});
+}
+
+TEST_F(Controller, AStoredPositionIsUsedWhereTheWindowTouchesAMonitorElseItStaysCentred) {
+    struct Case {
+        LONG left, top;
+        bool used;
+    };
+    // The test display is one monitor from (0, 0); the first case measures the centred window.
+    POINT centred = {};
+    for (Case c : {Case{0, 0, false}, Case{100, 80, true}, Case{-40, -10, true}, Case{-3000, 80, false},
+                   Case{100, 20000, false}}) {
+        SCOPED_TRACE(std::to_string(c.left) + ", " + std::to_string(c.top));
+        SavedWindowPosition = {c.used || c.left != 0, c.left, c.top};
+        Open(IDD_FULL_WINDOW);
+        if (!SavedWindowPosition.known) centred = Corner();
+        const POINT expected = c.used ? POINT{c.left, c.top} : centred;
+        EXPECT_EQ(Corner().x, expected.x);
+        EXPECT_EQ(Corner().y, expected.y);
+        DestroyWindow(window_);
+        window_ = nullptr;
+        PumpMessages();
+    }
 }
