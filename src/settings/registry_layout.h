@@ -30,3 +30,7 @@ inline constexpr const char* FullWindowValue = "FullWindow";
 inline constexpr const char* WindowLeftValue = "WindowLeft";
 inline constexpr const char* WindowTopValue = "WindowTop";
 
+// Below HKEY_CURRENT_USER: what Windows starts when the user signs in, one
+// value per program, each a command line.
+inline constexpr const wchar_t* RunKeyPath = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr const wchar_t* RunValueName = L"Glimmerly";

@@ -5,6 +5,8 @@
 #include "controller_fixture.h"
 #include "controller/device_backup_command.h"
 #include "controller/file_switch.h"
+#include "controller/window_menu.h"
+#include "settings/win/store/start_with_windows.h"
 
 namespace {
 
@@ -265,6 +267,25 @@ TEST_F(Controller, WindowMenuBacksUpEveryFileAndRestoresAChangedOne) {
     EXPECT_EQ(seen[1].text.rfind("Replace file(s) 1, 2, 3, 4, 5, 6, 7, 8 ", 0), 0u) << seen[1].text;
     EXPECT_EQ(seen[2].text, "Restored and verified file(s) 1, 2, 3, 4, 5, 6, 7, 8.");
     RemoveFolder(parent);
+}
+
+TEST_F(Controller, StartWithWindowsIsTickedByTheRunValueAndTogglesIt) {
+    ASSERT_EQ(SetStartWithWindows(false), ERROR_SUCCESS);
+    Open(IDD_COMPACT_WINDOW);
+    HMENU menu = GetSystemMenu(window_, FALSE);
+    auto ticked = [&] {
+        SendMessageA(window_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, TRUE));
+        return (GetMenuState(menu, IdStartWithWindows, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    };
+    EXPECT_FALSE(ticked());
+    ASSERT_EQ(SetStartWithWindows(true), ERROR_SUCCESS);
+    EXPECT_TRUE(ticked()) << "whoever wrote the value, the menu shows it as it opens";
+    SendMessageA(window_, WM_SYSCOMMAND, IdStartWithWindows, 0);
+    EXPECT_FALSE(StartsWithWindows());
+    EXPECT_FALSE(ticked());
+    SendMessageA(window_, WM_SYSCOMMAND, IdStartWithWindows, 0);
+    EXPECT_TRUE(StartsWithWindows());
+    SetStartWithWindows(false);
 }
 
 TEST_F(Controller, AutoRetrieveOptionTakesTheCheckStateAndStoresIt) {
