@@ -5,7 +5,7 @@ GLIMMERLY_PACKAGES=(
     libcli11-dev nlohmann-json3-dev libssl-dev
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
     binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-    wine wine64 fonts-wine fonts-liberation xvfb x11-apps imagemagick xdotool
+    wine wine64 fonts-wine fonts-liberation xvfb x11-apps imagemagick xdotool zip zlib1g-dev
 )
 
 install_missing_packages() {

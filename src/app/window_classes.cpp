@@ -24,30 +24,32 @@ constexpr int NoExtraBytes = 0;
 bool ClassesRegistered = false;
 
 bool RegisterOne(HINSTANCE instance, const char* name, WNDPROC procedure, int windowExtra,
-                 HICON icon, HCURSOR cursor, HBRUSH background) {
-    WNDCLASSA windowClass = {};
+                 bool mainIcons, HCURSOR cursor, HBRUSH background) {
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
     windowClass.style = 0;
     windowClass.lpfnWndProc = procedure;
     windowClass.cbClsExtra = 0;
     windowClass.cbWndExtra = windowExtra;
     windowClass.hInstance = instance;
-    windowClass.hIcon = icon;
+    windowClass.hIcon = mainIcons ? LargeMainIcon : nullptr;
+    windowClass.hIconSm = mainIcons ? MainIcon : nullptr;
     windowClass.hCursor = cursor;
     windowClass.hbrBackground = background;
     windowClass.lpszMenuName = nullptr;
     windowClass.lpszClassName = name;
-    return RegisterClassA(&windowClass) != 0;
+    return RegisterClassExA(&windowClass) != 0;
 }
 
 // In this order; a failure stops at once and leaves the earlier ones registered.
 bool RegisterClasses(HINSTANCE instance) {
     HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
     HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
-    return RegisterOne(instance, HelperClassName, HelperWindowProc, NoExtraBytes, MainIcon,
-                       nullptr, nullptr) &&
-           RegisterOne(instance, MainClassName, MainWindowProc, DialogExtraBytes, MainIcon, arrow,
+    return RegisterOne(instance, HelperClassName, HelperWindowProc, NoExtraBytes, true, nullptr,
+                       nullptr) &&
+           RegisterOne(instance, MainClassName, MainWindowProc, DialogExtraBytes, true, arrow,
                        face) &&
-           RegisterOne(instance, DisclosureClassName, DisclosureProc, DialogExtraBytes, nullptr,
+           RegisterOne(instance, DisclosureClassName, DisclosureProc, DialogExtraBytes, false,
                        arrow, face);
 }
 

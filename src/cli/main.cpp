@@ -29,6 +29,7 @@ void AddTextFormOptions(CLI::App* command, TextFormChoice* choice, const char* w
 int main(int argc, char** argv) {
     CLI::App app{"glimmerly-cli: read, write, back up and restore the files of a Quillatron keyboard"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "glimmerly-cli " GLIMMERLY_VERSION);
     GlobalOptions global;
     app.add_option("--port", global.port,
                    "serial port (else GLIMMERLY_PORT; on Windows, the port Glimmerly uses)");

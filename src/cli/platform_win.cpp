@@ -5,19 +5,17 @@
 
 #include <array>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 
 #include "cli/platform.h"
 #include "cli/stream_reading.h"
 #include "device/utf16.h"
 #include "link/win/serial_port.h"
+#include "link/win/serial_port_list.h"
+#include "link/win/system_message.h"
 #include "settings/win/settings_reader.h"
 
 namespace {
-
-constexpr const char* SerialMapKey = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
-constexpr DWORD MostPortNumber = 256;
 
 bool IsConsole(HANDLE handle) {
     DWORD mode = 0;
@@ -27,9 +25,7 @@ bool IsConsole(HANDLE handle) {
 }  // namespace
 
 std::unique_ptr<BytePort> OpenSerialPort(const std::string& name, PortOpenFailure* failure) {
-    // The device namespace reaches COM10 and above too, which the bare name does not.
-    const std::string device = name.rfind("\\\\", 0) == 0 ? name : "\\\\.\\" + name;
-    HANDLE handle = OpenDevicePort(device.c_str());
+    HANDLE handle = OpenDevicePort(name.c_str());
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         failure->reason = SystemErrorText(error);
@@ -56,12 +52,9 @@ std::unique_ptr<BytePort> OpenSerialPort(const std::string& name, PortOpenFailur
 }
 
 std::string SystemErrorText(uint32_t error) {
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                            FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::string words = length != 0 ? Utf8FromUtf16(text, static_cast<int>(length)) : std::string();
-    if (text != nullptr) LocalFree(text);
+    const SystemMessage message(error);
+    std::string words =
+        message.Text() != nullptr ? Utf8FromUtf16(message.Text(), static_cast<int>(message.Length())) : std::string();
     while (!words.empty() && (words.back() == '\n' || words.back() == '\r' || words.back() == ' ')) words.pop_back();
     if (words.empty()) words = "system error " + std::to_string(error);
     return words;
@@ -80,29 +73,12 @@ std::string NoPortAdvice() {
            "`glimmerly-cli ports` lists them";
 }
 
+// The window's own list, so that both programs offer the same ports.
 std::vector<PortListing> ListSerialPorts() {
+    SerialPortList listed;
+    ::ListSerialPorts(listed);
     std::vector<PortListing> ports;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SerialMapKey, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
-        for (DWORD i = 0;; ++i) {
-            char device[256];
-            char name[64];
-            DWORD deviceSize = sizeof device, nameSize = sizeof name, type = 0;
-            if (RegEnumValueA(key, i, device, &deviceSize, nullptr, &type, reinterpret_cast<BYTE*>(name),
-                              &nameSize) != ERROR_SUCCESS) {
-                break;
-            }
-            if (type == REG_SZ && std::memchr(name, 0, nameSize) != nullptr) ports.push_back({name, device});
-        }
-        RegCloseKey(key);
-    }
-    if (!ports.empty()) return ports;
-    // Without the driver map, the names the system knows as devices.
-    for (DWORD number = 1; number <= MostPortNumber; ++number) {
-        const std::string name = "COM" + std::to_string(number);
-        char target[512];
-        if (QueryDosDeviceA(name.c_str(), target, sizeof target) != 0) ports.push_back({name, target});
-    }
+    for (uint32_t i = 0; i < listed.count; ++i) ports.push_back({listed.ports[i].name, listed.ports[i].device});
     return ports;
 }
 

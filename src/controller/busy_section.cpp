@@ -2,12 +2,17 @@
 
 #include "controller/session.h"
 
-void EnterBusy() {
+BusyScope::BusyScope(BusyRelease order) : order_(order) {
     WaitForSingleObject(InstanceMutex, INFINITE);
     BusyFlag = 1;
 }
 
-void LeaveBusy() {
-    BusyFlag = 0;
-    ReleaseMutex(InstanceMutex);
+BusyScope::~BusyScope() {
+    if (order_ == BusyRelease::MutexFirst) {
+        ReleaseMutex(InstanceMutex);
+        BusyFlag = 0;
+    } else {
+        BusyFlag = 0;
+        ReleaseMutex(InstanceMutex);
+    }
 }

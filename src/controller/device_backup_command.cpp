@@ -3,6 +3,7 @@
 #include <string>
 
 #include "controller/busy_section.h"
+#include "controller/display_scope.h"
 #include "controller/folder_chooser.h"
 #include "controller/session.h"
 #include "controller/window_state.h"
@@ -11,6 +12,7 @@
 #include "device/utf16.h"
 #include "link/hello.h"
 #include "link/win/serial_port.h"
+#include "link/win/system_message.h"
 #include "ui/progress_display.h"
 #include "ui/window_icons.h"
 
@@ -39,12 +41,8 @@ std::wstring Describe(HWND window, const Outcome& outcome) {
     switch (outcome.code) {
     case ResultPortFailure: {
         ApplyPortFailureReset(window);
-        wchar_t* text = nullptr;
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, outcome.portError, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-        std::wstring words = text != nullptr ? text : L"The connection to the Quillatron failed.";
-        if (text != nullptr) LocalFree(text);
-        return words;
+        const SystemMessage text(outcome.portError);
+        return text.Text() != nullptr ? text.Text() : L"The connection to the Quillatron failed.";
     }
     case ResultNoData: return Ansi(TextNoData);
     case ResultFileFull: return Ansi(TextFileFull);
@@ -97,20 +95,18 @@ private:
     uint32_t shown_ = 0;
 };
 
-// The transfer itself, with the progress bar and the animated icon running.
+// The transfer itself, busy, with the progress bar and the animated icon running.
 template <typename Work>
 Outcome Transfer(HWND window, const char* status, Work work) {
-    HCURSOR savedCursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    ShowProgressBar(window, true);
+    const BusyScope busy;
+    const DisplayScope display(window, WithProgress::Yes);
     SetStatusLine(window, status);
     SerialBytePort port(PortHandle);
     WindowProgress bar(window, ProgressIcons);
     FittedProgress progress(bar);
     const ResultCode drained = DrainInput(port);
     const Outcome outcome = drained == ResultOk ? work(port, progress) : DeviceFailure(port, drained);
-    ShowProgressBar(window, false);
     SetStatusLine(window, TextEmpty);
-    SetCursor(savedCursor);
     return outcome;
 }
 
@@ -142,13 +138,11 @@ LRESULT RestoreFilesCommand(HWND window) {
 LRESULT BackupIntoFolder(HWND window, const PcPath& parent) {
     if (!KeyboardConnected(window)) return TRUE;
     const PcPath folder = DatedFolder(parent);
-    EnterBusy();
     const Outcome outcome = Transfer(window, TextBackingUp, [&](BytePort& port, ProgressSink& progress) {
         std::string identity;
         if (!IdentifyDevice(port, &identity)) return DeviceFailure(port, ResultBadLength);
         return BackupDevice(port, &progress, folder, identity, nullptr);
     });
-    LeaveBusy();
     if (outcome.Ok()) {
         Tell(window, L"All eight files were backed up to:\n" + Utf16FromUtf8(folder.Text()), MB_ICONINFORMATION);
     } else {
@@ -169,11 +163,9 @@ LRESULT RestoreFromFolder(HWND window, const PcPath& folder) {
     if (MessageBoxW(window, question.c_str(), CaptionBackup, MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return TRUE;
     if (!KeyboardConnected(window)) return TRUE;
 
-    EnterBusy();
     const Outcome outcome = Transfer(window, TextRestoring, [&](BytePort& port, ProgressSink& progress) {
         return RestoreDevice(port, &progress, backup);
     });
-    LeaveBusy();
     if (outcome.Ok()) {
         Tell(window, L"Restored and verified file(s) " + FileList(backup) + L".", MB_ICONINFORMATION);
     } else {

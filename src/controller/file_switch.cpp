@@ -2,6 +2,7 @@
 
 #include "controller/busy_section.h"
 #include "controller/commands.h"
+#include "controller/display_scope.h"
 #include "controller/file_switch.h"
 #include "controller/report.h"
 #include "controller/session.h"
@@ -36,9 +37,10 @@ LRESULT FileSwitchCommand(HWND window) {
         SendDlgItemMessageA(window, IDC_FILE_LIST, CB_SETCURSEL, CurrentFile, 0);
         return TRUE;
     }
-    EnterBusy();
+    const BusyScope busy;
     CurrentFile = static_cast<uint32_t>(selection);
-    HCURSOR savedCursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    // The switch is quick: a wait cursor, but no progress bar.
+    const DisplayScope display(window, WithProgress::No);
     SetStatusLine(window, TextSwitching);
 
     uint32_t length = 0;
@@ -48,7 +50,5 @@ LRESULT FileSwitchCommand(HWND window) {
     ReportResult(result, portError);
     EnableWindow(GetDlgItem(window, IDC_RETRIEVE), length != 0);
     SetStatusLine(window, TextEmpty);
-    SetCursor(savedCursor);
-    LeaveBusy();
     return TRUE;
 }

@@ -2,10 +2,10 @@
 
 #include "controller/busy_section.h"
 #include "controller/port_choice.h"
-#include "controller/serial_ports.h"
 #include "controller/session.h"
 #include "link/hello.h"
 #include "link/win/serial_port.h"
+#include "link/win/serial_port_list.h"
 
 namespace {
 
@@ -17,6 +17,7 @@ constexpr const char* TextAskBefore =
 constexpr const char* TextFoundOn = "Quillatron found on %s. Glimmerly uses that port from now on.";
 constexpr const char* TextNoAnswer = "No Quillatron answered on %s.";
 constexpr const char* TextNoneOpened = "None of these ports could be opened: %s.";
+constexpr const char* NameSeparator = ", ";
 
 // Room for every listed name with its separator, and for the sentence around them.
 constexpr uint32_t ListTextSize = MostListedPorts * (PortNameSize + 2);
@@ -24,14 +25,28 @@ constexpr uint32_t MessageSize = ListTextSize + 256;
 
 struct Search {
     SerialPortList listed;
-    char tried[MostListedPorts][PortNameSize];
-    uint32_t triedCount = 0;
+    SerialPortList tried;
     int found = -1;  // index into listed
 };
 
+// "COM1, COM3, COM7" into `text` (always terminated, cut short when it does not fit).
+void JoinPortNames(const SerialPortList& list, char* text, uint32_t size) {
+    text[0] = '\0';
+    uint32_t used = 0;
+    for (uint32_t i = 0; i < list.count; ++i) {
+        const char* parts[] = {i == 0 ? "" : NameSeparator, list.ports[i].name};
+        for (const char* part : parts) {
+            const uint32_t length = static_cast<uint32_t>(lstrlenA(part));
+            if (used + length + 1 > size) return;
+            lstrcpynA(text + used, part, static_cast<int>(size - used));
+            used += length;
+        }
+    }
+}
+
 bool UserAgrees(HWND window, const SerialPortList& listed) {
     char names[ListTextSize];
-    JoinPortNames(listed.names, listed.count, names, sizeof names);
+    JoinPortNames(listed, names, sizeof names);
     char message[MessageSize];
     wsprintfA(message, TextAskBefore, names);
     return MessageBoxA(window, message, CaptionFinder, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
@@ -41,9 +56,9 @@ bool UserAgrees(HWND window, const SerialPortList& listed) {
 // answered, and the monitor opens the chosen one at its next tick.
 void TryEachPort(Search& search) {
     for (uint32_t i = 0; i < search.listed.count && search.found < 0; ++i) {
-        HANDLE handle = OpenDevicePort(search.listed.names[i]);
+        HANDLE handle = OpenDevicePort(search.listed.ports[i].name);
         if (handle == INVALID_HANDLE_VALUE) continue;
-        lstrcpynA(search.tried[search.triedCount++], search.listed.names[i], PortNameSize);
+        search.tried.ports[search.tried.count++] = search.listed.ports[i];
         SerialBytePort port(handle);
         if (DetectDevice(port) == HelloOutcome::DeviceFound) search.found = static_cast<int>(i);
         CloseHandle(handle);
@@ -54,15 +69,15 @@ void Report(HWND window, const Search& search) {
     char names[ListTextSize];
     char message[MessageSize];
     if (search.found >= 0) {
-        wsprintfA(message, TextFoundOn, search.listed.names[search.found]);
+        wsprintfA(message, TextFoundOn, search.listed.ports[search.found].name);
         MessageBoxA(window, message, CaptionFinder, MB_OK | MB_ICONINFORMATION);
         return;
     }
-    if (search.triedCount > 0) {
-        JoinPortNames(search.tried, search.triedCount, names, sizeof names);
+    if (search.tried.count > 0) {
+        JoinPortNames(search.tried, names, sizeof names);
         wsprintfA(message, TextNoAnswer, names);
     } else {
-        JoinPortNames(search.listed.names, search.listed.count, names, sizeof names);
+        JoinPortNames(search.listed, names, sizeof names);
         wsprintfA(message, TextNoneOpened, names);
     }
     MessageBoxA(window, message, CaptionFinder, MB_OK | MB_ICONEXCLAMATION);
@@ -81,13 +96,13 @@ void FindKeyboardCommand(HWND window) {
     if (!UserAgrees(window, search.listed)) return;
 
     // As a transfer does: the ticks keep off the ports, and our own port is
-    // free for the search, since it is one of those listed.
-    EnterBusy();
+    // free for the search, since it is one of those listed. Busy only: the
+    // search leaves the cursor and the window as they are.
+    const BusyScope busy;
     ReleaseOwnPort(window);
     TryEachPort(search);
-    if (search.found >= 0) ApplyPortChoice(window, search.listed.names[search.found]);
+    if (search.found >= 0) ApplyPortChoice(window, search.listed.ports[search.found].name);
     // Still busy while the user reads the outcome: the keyboard just found
     // would otherwise be retrieved and pasted into this very message box.
     Report(window, search);
-    LeaveBusy();
 }

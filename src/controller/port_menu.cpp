@@ -2,8 +2,8 @@
 
 #include "controller/keyboard_finder.h"
 #include "controller/port_choice.h"
-#include "controller/serial_ports.h"
 #include "controller/window_menu.h"
+#include "link/win/serial_port_list.h"
 #include "settings/win/store/settings_store.h"
 
 namespace {
@@ -26,9 +26,11 @@ void ClearMenu(HMENU menu) {
 void AddChosenPortIfMissing() {
     if (!UserPortChosen() || ShownPorts.count >= MostListedPorts) return;
     for (uint32_t i = 0; i < ShownPorts.count; ++i) {
-        if (lstrcmpiA(ShownPorts.names[i], PortName) == 0) return;
+        if (lstrcmpiA(ShownPorts.ports[i].name, PortName) == 0) return;
     }
-    lstrcpynA(ShownPorts.names[ShownPorts.count++], PortName, PortNameSize);
+    SerialPortEntry& chosen = ShownPorts.ports[ShownPorts.count++];
+    lstrcpynA(chosen.name, PortName, PortNameSize);
+    chosen.device[0] = '\0';
 }
 
 UINT Greyed(bool busy) { return busy ? MF_GRAYED : MF_ENABLED; }
@@ -36,9 +38,10 @@ UINT Greyed(bool busy) { return busy ? MF_GRAYED : MF_ENABLED; }
 void AppendListedPorts(HMENU menu, bool busy) {
     const bool userChoice = UserPortChosen();
     for (uint32_t i = 0; i < ShownPorts.count; ++i) {
-        const bool inUse = userChoice && lstrcmpiA(ShownPorts.names[i], PortName) == 0;
+        const char* name = ShownPorts.ports[i].name;
+        const bool inUse = userChoice && lstrcmpiA(name, PortName) == 0;
         AppendMenuA(menu, MF_STRING | Greyed(busy) | (inUse ? MF_CHECKED : MF_UNCHECKED),
-                    IdPortFirst + i * IdPortStep, ShownPorts.names[i]);
+                    IdPortFirst + i * IdPortStep, name);
     }
     if (ShownPorts.count > 0) AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
 }
@@ -77,6 +80,6 @@ bool PortMenuCommand(HWND window, UINT id) {
     if (id < IdPortFirst || (id - IdPortFirst) % IdPortStep != 0) return false;
     const UINT index = (id - IdPortFirst) / IdPortStep;
     if (index >= ShownPorts.count) return false;
-    ApplyPortChoice(window, ShownPorts.names[index]);
+    ApplyPortChoice(window, ShownPorts.ports[index].name);
     return true;
 }

@@ -5,11 +5,14 @@
 #include "controller/session.h"
 #include "controller/window_state.h"
 #include "controller/window_texts.h"
+#include "link/win/system_message.h"
 
 namespace {
 
 // Room for the fallback wording of a port failure and its error code.
 constexpr int FallbackTextSize = 96;
+// Room for our captions, as the wide call that shows the system's words takes them.
+constexpr int CaptionSize = 32;
 
 void ShowNotice(const char* text) {
     MessageBoxA(MainWindow, text, CaptionNotice, MB_OK | MB_ICONINFORMATION);
@@ -19,16 +22,14 @@ void ShowNotice(const char* text) {
 // call. GetLastError here would read whatever later calls (drawing the progress,
 // the window messages) left behind, usually 0, which the system words as success.
 void ReportPortFailure(DWORD error) {
-    char* systemText = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, error, 0,
-        reinterpret_cast<char*>(&systemText), 0, nullptr);
+    const SystemMessage systemText(error);
 
     ApplyPortFailureReset(MainWindow);
 
-    if (length != 0 && systemText != nullptr) {
-        MessageBoxA(MainWindow, systemText, CaptionError, MB_OK | MB_ICONWARNING);
-        LocalFree(systemText);
+    if (systemText.Text() != nullptr) {
+        wchar_t caption[CaptionSize];
+        MultiByteToWideChar(CP_ACP, 0, CaptionError, -1, caption, CaptionSize);
+        MessageBoxW(MainWindow, systemText.Text(), caption, MB_OK | MB_ICONWARNING);
         return;
     }
     // The system has no words for this code; the user still learns that the

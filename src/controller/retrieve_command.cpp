@@ -2,6 +2,7 @@
 
 #include "controller/busy_section.h"
 #include "controller/commands.h"
+#include "controller/display_scope.h"
 #include "controller/monitor.h"
 #include "controller/paste.h"
 #include "controller/report.h"
@@ -82,7 +83,6 @@ void DeliverText(HWND window, HGLOBAL block) {
 }
 
 void ShowTransferStarted(HWND window) {
-    ShowProgressBar(window, true);
     SetStatusLine(window, TextRetrieving);
     SetWindowTitle(window, TextRetrieving);
 }
@@ -96,11 +96,32 @@ void ShowTransferEnded(HWND window) {
     }
 }
 
-void FinishRetrieve(HWND window, HCURSOR savedCursor) {
+// Busy from the first byte to the end of the pause, so the poll keeps off the
+// port while the pasting application takes the text. False, with the block
+// freed and nothing sent, when the block cannot be locked.
+bool RetrieveWhileBusy(HWND window, HGLOBAL block) {
+    const BusyScope busy;
+    auto* text = static_cast<uint8_t*>(GlobalLock(block));
+    if (text == nullptr) {
+        GlobalFree(block);
+        return false;
+    }
+    ZeroMemory(text, RetrieveBlockSize);
+    const DisplayScope display(window, WithProgress::Yes);
+    ShowTransferStarted(window);
+    uint32_t portError = 0;
+    const ResultCode result = TransferFile(text, &portError);
+    GlobalUnlock(block);
+
+    ReportResult(result, portError);
+    ShowTransferEnded(window);
+    if (result == ResultOk) {
+        DeliverText(window, block);
+    } else {
+        DiscardText(window, block);
+    }
     Sleep(AfterRetrievePauseMs);
-    ShowProgressBar(window, false);
-    SetCursor(savedCursor);
-    LeaveBusy();
+    return true;
 }
 
 }  // namespace
@@ -115,28 +136,6 @@ LRESULT RetrieveCommand(HWND window) {
         ShowWarning(TextOutOfMemory);
         return TRUE;
     }
-    EnterBusy();
-    auto* text = static_cast<uint8_t*>(GlobalLock(block));
-    if (text == nullptr) {
-        GlobalFree(block);
-        LeaveBusy();
-        ShowWarning(TextOutOfMemory);
-        return TRUE;
-    }
-    ZeroMemory(text, RetrieveBlockSize);
-    HCURSOR savedCursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    ShowTransferStarted(window);
-    uint32_t portError = 0;
-    const ResultCode result = TransferFile(text, &portError);
-    GlobalUnlock(block);
-
-    ReportResult(result, portError);
-    ShowTransferEnded(window);
-    if (result == ResultOk) {
-        DeliverText(window, block);
-    } else {
-        DiscardText(window, block);
-    }
-    FinishRetrieve(window, savedCursor);
+    if (!RetrieveWhileBusy(window, block)) ShowWarning(TextOutOfMemory);
     return TRUE;
 }

@@ -3,6 +3,7 @@
 #include "controller/busy_section.h"
 #include "controller/clipboard_preview.h"
 #include "controller/commands.h"
+#include "controller/display_scope.h"
 #include "controller/report.h"
 #include "controller/session.h"
 #include "controller/window_state.h"
@@ -38,23 +39,33 @@ ResultCode TransferText(const uint8_t* text, uint32_t* portError) {
 }
 
 void ShowSendStarted(HWND window) {
-    ShowProgressBar(window, true);
     SetStatusLine(window, TextSending);
     SetWindowTitle(window, TextSending);
 }
 
 // Whatever the outcome the file now may hold text, so the retrieve is offered
 // again; but not after a reported port failure, whose disconnected state stays.
-void ShowSendEnded(HWND window, HCURSOR savedCursor) {
+void OfferRetrieveAgain(HWND window) {
     if (ConnectedFlag != 0) {
         EnableWindow(GetDlgItem(window, IDC_RETRIEVE), TRUE);
     }
-    ShowProgressBar(window, false);
-    SetCursor(savedCursor);
+}
+
+void ShowSendEnded(HWND window) {
     SetStatusLine(window, TextEmpty);
     if (ConnectedFlag != 0) {
         ShowConnectedTitle(window);
     }
+}
+
+// The wait cursor and the bar stay up until the outcome has been told.
+void SendWithProgress(HWND window, const uint8_t* text) {
+    const DisplayScope display(window, WithProgress::Yes);
+    ShowSendStarted(window);
+    uint32_t portError = 0;
+    const ResultCode result = TransferText(text, &portError);
+    ReportResult(result, portError);
+    OfferRetrieveAgain(window);
 }
 
 void SendDeviceText(HWND window, HGLOBAL deviceText) {
@@ -65,12 +76,8 @@ void SendDeviceText(HWND window, HGLOBAL deviceText) {
     }
     // Without the device's own word on its room, the file's capacity bounds the send.
     SendLimit = SendLimitForFile(CurrentFile);
-    HCURSOR savedCursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    ShowSendStarted(window);
-    uint32_t portError = 0;
-    const ResultCode result = TransferText(text, &portError);
-    ReportResult(result, portError);
-    ShowSendEnded(window, savedCursor);
+    SendWithProgress(window, text);
+    ShowSendEnded(window);
     GlobalUnlock(deviceText);
 }
 
@@ -97,11 +104,11 @@ LRESULT SendCommand(HWND window) {
         ShowWarning(TextNoKeyboard);
         return TRUE;
     }
-    EnterBusy();
+    // The clipboard is closed before the mutex goes, and the mutex before the flag.
+    const BusyScope busy(BusyRelease::MutexFirst);
     if (OpenClipboard(window)) {
         SendClipboardText(window);
         CloseClipboard();
     }
-    LeaveBusy();
     return TRUE;
 }

@@ -225,6 +225,7 @@ TEST_F(CliOnDevice, PutChangesNothingUnlessTheTextIsSound) {
     EXPECT_EQ(Cli("get 8").out, "a\n\xC3\xA9");
     EXPECT_EQ(Cli("get 8 --raw").out, "a\r\x96");
     EXPECT_EQ(Cli("get 0").exit, 2);
+    EXPECT_EQ(Cli("--version").out, "glimmerly-cli " GLIMMERLY_VERSION "\n") << "the build's one version";
 }
 
 TEST_F(CliOnDevice, CapacityTheKeyboardDoesNotReportComesFromTheTable) {

@@ -96,7 +96,9 @@ constexpr int DefaultWatchPollMs = 1;
 constexpr int LineLength = 200;  // characters a line in the sample texts
 constexpr double TargetLinkRatio = 1.03;
 constexpr double TargetRestPercent = 1.0;
-constexpr long TargetExeBytes = 400 * 1024;
+// The stripped window program, the full icon set included.
+constexpr long TargetExe64Bytes = 450 * 1024;
+constexpr long TargetExe32Bytes = 500 * 1024;
 constexpr double PercentOf = 100.0;
 constexpr double UsPerSecond = 1e6;
 constexpr double BytesPerKb = 1024.0;
@@ -342,6 +344,7 @@ struct RestRow {
 
 struct ExeRow {
     std::string bits;
+    long limitBytes = 0;
     long bytes = -1;
     std::vector<std::string> dlls;
 };
@@ -388,8 +391,8 @@ std::vector<std::string> SplitCells(const std::string& row) {
 }
 
 // Strips a copy (the build keeps its symbols) and lists the DLLs it imports.
-ExeRow MeasureExe(const std::string& bits, const std::string& exe, const std::string& outDir) {
-    ExeRow row{bits, -1, {}};
+ExeRow MeasureExe(const std::string& bits, long limitBytes, const std::string& exe, const std::string& outDir) {
+    ExeRow row{bits, limitBytes, -1, {}};
     if (exe.empty() || !std::filesystem::exists(exe)) return row;
     const std::string tool = bits == "64-bit" ? "x86_64-w64-mingw32-" : "i686-w64-mingw32-";
     const std::string stripped = outDir + "/glimmerly-" + bits + ".exe";
@@ -513,12 +516,13 @@ std::string Markdown(const Report& r, const Options& o) {
           "glimmerly.exe at the end of the run: "
        << r.peakKb << " kB.\n";
 
-    md << "\n## Executables (stripped; target at most " << TargetExeBytes / 1024 << " KB each)\n\n"
-       << "| build | bytes | KB | imports |\n|---|---:|---:|---|\n";
+    md << "\n## Executables (stripped, each under its limit)\n\n"
+       << "| build | bytes | KB | limit (KB) | imports |\n|---|---:|---:|---:|---|\n";
     for (const auto& e : r.exes) {
         std::string dlls;
         for (const auto& d : e.dlls) dlls += (dlls.empty() ? "" : ", ") + d;
-        md << "| " << e.bits << " | " << e.bytes << " | " << Format("%.1f", e.bytes / BytesPerKb) << " | " << dlls
+        md << "| " << e.bits << " | " << e.bytes << " | " << Format("%.1f", e.bytes / BytesPerKb) << " | "
+           << e.limitBytes / 1024 << (e.bytes >= 0 && e.bytes < e.limitBytes ? "" : " (over)") << " | " << dlls
            << " |\n";
     }
 
@@ -594,7 +598,7 @@ std::string Json(const Report& r) {
     for (size_t i = 0; i < r.exes.size(); ++i) {
         const auto& e = r.exes[i];
         j << (i ? "," : "") << "\n    {\"build\": " << JsonString(e.bits) << ", \"stripped_bytes\": " << e.bytes
-          << ", \"imports\": [";
+          << ", \"limit_bytes\": " << e.limitBytes << ", \"imports\": [";
         for (size_t k = 0; k < e.dlls.size(); ++k) j << (k ? ", " : "") << JsonString(e.dlls[k]);
         j << "]}";
     }
@@ -762,8 +766,8 @@ int Run(const Options& o) {
     Report r;
     r.link = LinkRows(o.linkOutput);
     r.dribble = LinkRows(o.linkOutput, {"| dribble"});
-    r.exes.push_back(MeasureExe("64-bit", o.exe64, o.outDir));
-    r.exes.push_back(MeasureExe("32-bit", o.exe32, o.outDir));
+    r.exes.push_back(MeasureExe("64-bit", TargetExe64Bytes, o.exe64, o.outDir));
+    r.exes.push_back(MeasureExe("32-bit", TargetExe32Bytes, o.exe32, o.outDir));
 
     e2e::Scene scene(env, o.outDir + "/work");
     std::string error;

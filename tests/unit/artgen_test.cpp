@@ -15,7 +15,9 @@
 #include "art.h"
 #include "formats.h"
 #include "icons.h"
+#include "palette.h"
 #include "pictures.h"
+#include "png.h"
 #include "ui/art_sizes.h"
 
 namespace {
@@ -49,9 +51,9 @@ TEST(Artgen, RegeneratedFilesEqualTheCommittedOnes) {
         ++compared;
     }
     fs::remove_all(out);
-    EXPECT_EQ(compared, 38u + 38 + 38 + 5 + 1)
-        << "34 icons and 4 pictures at 96, 120 and 144 DPI; the main icon and 4 pictures at "
-           "192 DPI; the resource script that names the larger ones";
+    EXPECT_EQ(compared, 38u + 37 + 37 + 4 + 1)
+        << "34 icons and 4 pictures at 96 DPI; the caption icons and 4 pictures at 120 and 144 DPI; "
+           "4 pictures at 192 DPI; the resource script that names the larger ones";
 }
 
 // The program picks its art by the numbers and DPIs that artgen draws for.
@@ -76,21 +78,21 @@ TEST(Artgen, TheProgramPicksTheSizeDrawnForTheDisplay) {
     EXPECT_NE(script.find("\n344 ICON \"icons/progress_31_144dpi.ico\"\n"), std::string::npos);
     EXPECT_NE(script.find("\n450 BITMAP \"bitmaps/waves_linked_192dpi.bmp\"\n"), std::string::npos);
     EXPECT_EQ(script.find("\n412 ICON"), std::string::npos) << "192 DPI shows the 96 DPI caption icons";
+    EXPECT_EQ(script.find("07 ICON"), std::string::npos) << "the main icon's one group holds every size";
 }
 
 // The icon's edge in pixels, from the size its file name gives.
 int ExpectedIconSize(const std::string& path) {
-    const bool main = path.find("/main") != std::string::npos;
     for (const artgen::ArtSize& size : artgen::ArtSizes)
         if (size.dpi != artgen::BaseDpi &&
             path.find("_" + std::to_string(size.dpi) + "dpi") != std::string::npos)
-            return main ? size.mainIcon : size.captionIcon;
+            return size.captionIcon;
     return 32;
 }
 
-TEST(Artgen, IconsHoldOneSixteenColourImageWithMaskAtTheirSize) {
+TEST(Artgen, CaptionIconsHoldOneSixteenColourImageWithMaskAtTheirSize) {
     for (const artgen::ArtFile& file : artgen::AllArt()) {
-        if (file.path.rfind("icons/", 0) != 0) continue;
+        if (file.path.rfind("icons/", 0) != 0 || file.path == "icons/main.ico") continue;
         const auto& b = file.bytes;
         const uint32_t size = static_cast<uint32_t>(ExpectedIconSize(file.path));
         const uint32_t colourRow = (size * 4 + 31) / 32 * 4, maskRow = (size + 31) / 32 * 4;
@@ -122,6 +124,47 @@ const std::vector<uint8_t>& ArtNamed(const std::vector<artgen::ArtFile>& files, 
         if (file.path == path) return file.bytes;
     ADD_FAILURE() << "no " << path;
     return none;
+}
+
+// The main icon's group: the 16-colour image first, as before; then a
+// true-colour image for every size, transparent (alpha 0 and a set mask bit)
+// exactly where the drawing is; then the PNG, which decodes to the drawing.
+TEST(Artgen, MainIconHoldsEverySizeWithAlphaAndThePngDecodesToTheDrawing) {
+    const auto files = artgen::AllArt();
+    const auto& ico = ArtNamed(files, "icons/main.ico");
+    const auto palette = artgen::IconPalette();
+    const size_t sizes = artgen::MainIconTrueColourSizes.size();
+    ASSERT_EQ(Le16(ico, 4), 1 + sizes + 1);
+    EXPECT_EQ(ico[6], 32);
+    EXPECT_EQ(Le16(ico, 6 + 6), 4) << "the 16-colour image stays";
+    for (size_t i = 0; i < sizes; ++i) {
+        const size_t entry = 6 + 16 * (1 + i), image = Le32(ico, entry + 12);
+        const int size = artgen::MainIconTrueColourSizes[i];
+        ASSERT_EQ(ico[entry], size);
+        EXPECT_EQ(Le16(ico, entry + 6), 32) << size;
+        EXPECT_EQ(Le16(ico, image + 14), 32) << size;
+        const auto drawing = artgen::DrawTrueColourMainIcon(size);
+        const size_t maskAt = image + 40 + size_t(size) * size * 4, maskRow = (size + 31) / 32 * 4;
+        ASSERT_EQ(Le32(ico, entry + 8), maskAt + maskRow * size - image) << size;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                const size_t row = size_t(size - 1 - y);  // bottom-up
+                const uint8_t alpha = ico[image + 40 + (row * size + x) * 4 + 3];
+                const bool masked = ico[maskAt + row * maskRow + x / 8] & (0x80 >> (x % 8));
+                const bool clear = drawing.At(x, y) == artgen::IconTransparent;
+                ASSERT_EQ(alpha, clear ? 0 : 255) << size << " at " << x << "," << y;
+                ASSERT_EQ(masked, clear) << size << " at " << x << "," << y;
+            }
+    }
+    const size_t last = 6 + 16 * (1 + sizes);
+    EXPECT_EQ(ico[last], 0) << "256 pixels";
+    artgen::Bytes png(ico.begin() + Le32(ico, last + 12), ico.end());
+    ASSERT_EQ(png.size(), Le32(ico, last + 8));
+    const auto drawing = artgen::DrawTrueColourMainIcon(artgen::MainIconPngSize);
+    EXPECT_EQ(artgen::DecodePng(png, 256, 256),
+              artgen::RgbaPixels(drawing, palette, artgen::IconTransparent));
+    png[png.size() / 2] ^= 1;
+    EXPECT_TRUE(artgen::DecodePng(png, 256, 256).empty()) << "a damaged PNG decodes to nothing";
 }
 
 // At each size the wipe darkens whole columns from the left, one more every

@@ -158,6 +158,7 @@ std::string ResultName(ResultCode code) {
     case ResultBadFile: return "ResultBadFile";
     case ResultNoData: return "ResultNoData";
     case ResultFileFull: return "ResultFileFull";
+    case ResultStopped: return "ResultStopped";
     }
     return "unknown";
 }

@@ -97,12 +97,18 @@ TEST_F(Controller, FailedSendStillOffersTheRetrieve) {
     Open(IDD_FULL_WINDOW);
     Connect();
     ASSERT_FALSE(Enabled(IDC_RETRIEVE));
-    BoxWatcher watcher;
+    const auto barShown = [&] {
+        return (GetWindowLongA(GetDlgItem(window_, IDC_PROGRESS), GWL_STYLE) & WS_VISIBLE) != 0;
+    };
+    BoxWatcher watcher([&](HWND) { return std::to_string(BusyFlag) + "|" + std::to_string(barShown()); });
     Command(IDC_SEND);
     const auto seen = watcher.Seen();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].text, "Quillatron file is full.");
+    EXPECT_EQ(seen[0].note, "1|1") << "still busy, the bar up, while the outcome is told";
     EXPECT_TRUE(Enabled(IDC_RETRIEVE));
+    EXPECT_EQ(BusyFlag, 0u);
+    EXPECT_FALSE(barShown());
 }
 
 TEST_F(Controller, PortFailureDuringSendKeepsTheDisconnectedState) {

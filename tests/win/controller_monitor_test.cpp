@@ -222,7 +222,7 @@ constexpr UINT PortItem(int index) { return 0x2000 + 0x10 * index; }
 }  // namespace
 
 TEST_F(Controller, PortMenuListsTheRegistrysPortsByNumberAndTicksTheOneInUse) {
-    ListPortsInRegistry({"COM12", "COM7", "junk-too-long-for-a-port", "COM3"});
+    ListPortsInRegistry({"COM12", "COM7", "junk-too-long-for-a-port", "COM3", "com7"});
     Open(IDD_COMPACT_WINDOW);
     EXPECT_EQ(OpenPortMenu(window_),
               "COM3|COM7|COM12|Infrared driver's port (COM7)*|Find the keyboard...");

@@ -64,13 +64,21 @@ TEST_F(Controller, PortFailureWithoutSystemTextStillSaysWhat) {
     const DWORD unknown = 0x2000ABCD;  // an application-defined code: no system text
     ASSERT_EQ(SystemText(unknown), "");
     Open(IDD_COMPACT_WINDOW);
-    Connect();
-    BoxWatcher watcher;
-    ReportResult(ResultPortFailure, unknown);
-    const auto seen = watcher.Seen();
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].caption, "Quillatron Error");
-    EXPECT_NE(seen[0].text.find(std::to_string(unknown)), std::string::npos) << seen[0].text;
+    // The system's text for a bad program file has a place for its name, which
+    // the system refuses to format when asked to fill it with nothing.
+    const struct {
+        DWORD code;
+        std::string shown;
+    } cases[] = {{unknown, std::to_string(unknown)}, {ERROR_BAD_EXE_FORMAT, "%1"}};
+    for (const auto& c : cases) {
+        Connect();
+        BoxWatcher watcher;
+        ReportResult(ResultPortFailure, c.code);
+        const auto seen = watcher.Seen();
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0].caption, "Quillatron Error");
+        EXPECT_NE(seen[0].text.find(c.shown), std::string::npos) << seen[0].text;
+    }
 }
 
 }  // namespace

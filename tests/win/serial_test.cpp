@@ -165,31 +165,35 @@ TEST_F(SerialPort, AMissingOrUnnamedPortDoesNotOpen) {
     EXPECT_EQ(OpenDevicePort(""), INVALID_HANDLE_VALUE) << "an empty port name never opens";
 }
 
-// Numbered COM names go through the device namespace, where ports 10 and above
-// are reachable; every other name is opened exactly as read.
-TEST(PortPathFor, PrefixesOnlyComWithOneToThreeDigits) {
+// Every name goes through the device namespace, where ports 10 and above and
+// drivers' own names are reachable; a path the user wrote stays as written.
+TEST(PortPathFor, PrefixesEveryNameThatIsNotAlreadyAPath) {
+    const std::string TooLong = "<too long>";
+    const std::string longest(MAX_PATH - 5, 'P');  // with the prefix and terminator, just fits
     const struct {
-        const char* name;
-        const char* opened;
+        std::string name;
+        std::string opened;
     } cases[] = {
         {"COM1", "\\\\.\\COM1"},
-        {"COM12", "\\\\.\\COM12"},
         {"com256", "\\\\.\\com256"},
-        {"Com999", "\\\\.\\Com999"},
-        {"COM", "COM"},
-        {"COM1000", "COM1000"},
-        {"COM1 ", "COM1 "},
-        {"COMx", "COMx"},
-        {"CON1", "CON1"},
+        {"CNCA0", "\\\\.\\CNCA0"},
+        {"COM1 ", "\\\\.\\COM1 "},
         {"\\\\.\\COM3", "\\\\.\\COM3"},
-        {"IRCOMM2", "IRCOMM2"},
+        {"\\\\?\\GLOBALROOT\\Device\\Serial0", "\\\\?\\GLOBALROOT\\Device\\Serial0"},
+        {"\\COM4", "\\\\.\\\\COM4"},
         {"", ""},
+        {longest, "\\\\.\\" + longest},
+        {longest + "P", TooLong},
     };
     for (const auto& c : cases) {
         PortPath path;
         path.fill('#');
-        EXPECT_STREQ(PortPathFor(c.name, path), c.opened) << c.name;
+        const char* opened = PortPathFor(c.name.c_str(), path);
+        EXPECT_EQ(opened ? std::string(opened) : TooLong, c.opened) << c.name;
     }
+    SetLastError(0xdeadbeef);
+    EXPECT_EQ(OpenDevicePort((longest + "P").c_str()), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE)) << "a name too long says so";
 }
 
 TEST_F(SerialPort, DetectsBothIdentitiesButNotAnotherCase) {

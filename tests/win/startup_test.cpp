@@ -27,17 +27,20 @@ constexpr DWORD PollStepMs = 20;
 constexpr DWORD ExitNormal = 1;
 constexpr DWORD ExitBadCommandLine = 2;
 
-// The build passes the program's path as the build tree knows it; under Wine a
-// Unix path is reached through drive Z:.
-std::string ProgramPath() {
-    if (const char* fromEnv = std::getenv("GLIMMERLY_EXE")) return fromEnv;
-    std::string path = GLIMMERLY_EXE_PATH;
+// The build passes the programs' paths as the build tree knows them; under Wine
+// a Unix path is reached through drive Z:.
+std::string BuildTreePath(std::string path) {
     if (!path.empty() && path[0] == '/') {
         path = "Z:" + path;
         for (char& c : path)
             if (c == '/') c = '\\';
     }
     return path;
+}
+
+std::string ProgramPath() {
+    if (const char* fromEnv = std::getenv("GLIMMERLY_EXE")) return fromEnv;
+    return BuildTreePath(GLIMMERLY_EXE_PATH);
 }
 
 std::optional<DWORD> ReadNumber(HKEY root, const char* name) {
@@ -310,6 +313,32 @@ TEST_F(Startup, ABadPortSaysWhatIsAcceptedEndsWithCode2AndStoresNothing) {
         EXPECT_FALSE(ReadText(HKEY_CURRENT_USER, "PortName"));
         EXPECT_FALSE(ReadNumber(HKEY_CURRENT_USER, "FullWindow"));
         EXPECT_FALSE(ReadText(HKEY_LOCAL_MACHINE, "ProgPath")) << "nothing at all is written";
+    }
+}
+
+// A text of the version resource, as the file's properties in Explorer show it.
+std::string VersionText(const std::string& path, const char* name) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    std::string block(size, '\0');
+    if (size == 0 || !GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return "<no version resource>";
+    char* text = nullptr;
+    UINT length = 0;
+    const std::string query = std::string("\\StringFileInfo\\040904E4\\") + name;
+    if (!VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void**>(&text), &length)) return "<none>";
+    return text;
+}
+
+TEST(Release, EachProgramNamesItsVersionAuthorsLicenceAndReleaseFile) {
+    const std::pair<std::string, const char*> programs[] = {
+        {ProgramPath(), "glimmerly-win64.exe"}, {BuildTreePath(GLIMMERLY_CLI_PATH), "glimmerly-cli-win64.exe"}};
+    for (const auto& [path, releaseName] : programs) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(VersionText(path, "OriginalFilename"), releaseName);
+        EXPECT_EQ(VersionText(path, "ProductVersion"), GLIMMERLY_VERSION) << "the build's one version";
+        EXPECT_EQ(VersionText(path, "FileVersion"), GLIMMERLY_VERSION);
+        EXPECT_EQ(VersionText(path, "CompanyName"), "The Glimmerly authors");
+        EXPECT_EQ(VersionText(path, "LegalCopyright"), "Copyright (C) 2026 The Glimmerly authors. MIT License.");
     }
 }
 

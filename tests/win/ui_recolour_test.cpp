@@ -176,12 +176,13 @@ TEST_F(RecolourTest, GreyFaceChangesNothing) {
 
 // The art drawn for larger displays is in the program's resources at its own
 // size, the pictures decode (they are stored run-length encoded) to a drawing
-// on light grey, and 192 DPI has only the main icon of its own.
+// on light grey, and 192 DPI has only pictures of its own (the main icon's
+// sizes are all in its one group).
 TEST_F(RecolourTest, ArtForLargerDisplaysLoadsAtItsSize) {
     struct Size {
-        int step, pictureWidth, pictureHeight, mainIcon, captionIcon;
+        int step, pictureWidth, pictureHeight, captionIcon;
     };
-    const Size sizes[] = {{1, 90, 29, 40, 20}, {2, 108, 35, 48, 24}, {3, 144, 46, 64, 0}};
+    const Size sizes[] = {{1, 90, 29, 20}, {2, 108, 35, 24}, {3, 144, 46, 0}};
     auto iconWidth = [](int id) {
         auto icon = static_cast<HICON>(
             LoadImageA(AppInstance, MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, 0));
@@ -209,7 +210,6 @@ TEST_F(RecolourTest, ArtForLargerDisplaysLoadsAtItsSize) {
             for (const Pixel& p : pixels) grey += p == LightGrey;
             EXPECT_GT(grey * 2, pixels.size()) << "bitmap " << id + offset;
         }
-        EXPECT_EQ(iconWidth(IDI_MAIN + offset), size.mainIcon);
         EXPECT_EQ(iconWidth(IDI_CONNECTED + offset), size.captionIcon);
         for (int id = IDI_PROGRESS_FIRST; id <= IDI_PROGRESS_LAST; ++id)
             ASSERT_EQ(iconWidth(id + offset), size.captionIcon) << "icon " << id + offset;

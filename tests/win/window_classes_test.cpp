@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <set>
+#include <utility>
 
 #include "app/startup.h"
 #include "controller/main_window.h"
@@ -41,13 +42,18 @@ TEST_F(WindowClasses, AllIconsLoadFromTheProgramsResources) {
     }
     EXPECT_EQ(frames.size(), 32u) << "every frame is a picture of its own";
 
-    ICONINFO info = {};
-    ASSERT_TRUE(GetIconInfo(MainIcon, &info));
-    BITMAP mask = {};
-    GetObjectA(info.hbmMask, sizeof mask, &mask);
-    EXPECT_EQ(mask.bmWidth, 32) << "icons are loaded at the default size";
-    DeleteObject(info.hbmMask);
-    DeleteObject(info.hbmColor);
+    // The main icons come from the group's true-colour image of the system's size.
+    for (auto [icon, widthMetric] : {std::pair{MainIcon, SM_CXSMICON}, {LargeMainIcon, SM_CXICON}}) {
+        ICONINFO info = {};
+        ASSERT_TRUE(GetIconInfo(icon, &info));
+        BITMAP mask = {}, colour = {};
+        GetObjectA(info.hbmMask, sizeof mask, &mask);
+        GetObjectA(info.hbmColor, sizeof colour, &colour);
+        EXPECT_EQ(mask.bmWidth, GetSystemMetrics(widthMetric));
+        EXPECT_EQ(colour.bmBitsPixel, 32) << "the image with alpha, not the 16-colour one";
+        DeleteObject(info.hbmMask);
+        DeleteObject(info.hbmColor);
+    }
 }
 
 TEST_F(WindowClasses, ThreeClassesWithTheirProceduresIconsAndExtraBytes) {
@@ -58,13 +64,15 @@ TEST_F(WindowClasses, ThreeClassesWithTheirProceduresIconsAndExtraBytes) {
     };
     HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
     for (const auto& e : expected) {
-        WNDCLASSA found = {};
-        ASSERT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), e.name, &found)) << e.name << " is registered";
+        WNDCLASSEXA found = {};
+        found.cbSize = sizeof found;
+        ASSERT_TRUE(GetClassInfoExA(GetModuleHandleA(nullptr), e.name, &found)) << e.name << " is registered";
         EXPECT_EQ(found.lpfnWndProc, e.procedure) << e.name;
         EXPECT_EQ(found.style, 0u) << e.name;
         EXPECT_EQ(found.cbClsExtra, 0) << e.name;
         EXPECT_EQ(found.cbWndExtra, e.windowExtra) << e.name;
-        EXPECT_EQ(found.hIcon, e.hasMainIcon ? MainIcon : nullptr) << e.name;
+        EXPECT_EQ(found.hIcon, e.hasMainIcon ? LargeMainIcon : nullptr) << e.name;
+        EXPECT_EQ(found.hIconSm, e.hasMainIcon ? MainIcon : nullptr) << e.name;
         EXPECT_EQ(found.hCursor, e.hasArrowAndFace ? arrow : nullptr) << e.name;
         EXPECT_EQ(found.hbrBackground, e.hasArrowAndFace ? GetSysColorBrush(COLOR_BTNFACE) : nullptr) << e.name;
         EXPECT_EQ(found.lpszMenuName, nullptr) << e.name;

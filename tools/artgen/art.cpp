@@ -25,7 +25,7 @@ constexpr PictureFile Pictures[] = {
     {"waves_linked", 150, Joint::WavesBothWays, true},
 };
 
-constexpr int MainIconId = 107, ConnectedIconId = 112, FirstProgressIconId = 113;
+constexpr int ConnectedIconId = 112, FirstProgressIconId = 113;
 
 // The 96 DPI files keep their plain names; a larger size adds its DPI.
 std::string FileName(const char* folder, const std::string& name, int dpi, const char* type) {
@@ -39,10 +39,18 @@ std::string ProgressName(int frame) {
     return name;
 }
 
+ArtFile MainIconFile() {
+    const auto palette = IconPalette();
+    std::vector<IconImage> images = {SixteenColourImage(DrawMainIcon(), palette, IconTransparent)};
+    for (int size : MainIconTrueColourSizes)
+        images.push_back(TrueColourImage(DrawTrueColourMainIcon(size), palette, IconTransparent));
+    images.push_back(PngImage(DrawTrueColourMainIcon(MainIconPngSize), palette, IconTransparent));
+    return {"icons/main.ico", EncodeIconFile(images)};
+}
+
 void AddSize(std::vector<ArtFile>& files, const ArtSize& size) {
     const auto icons = IconPalette();
-    files.push_back({FileName("icons", "main", size.dpi, "ico"),
-                     EncodeIcon(DrawMainIcon(size.mainIcon), icons, IconTransparent)});
+    if (size.dpi == BaseDpi) files.push_back(MainIconFile());
     if (size.captionIcon != 0) {
         files.push_back({FileName("icons", "connected", size.dpi, "ico"),
                          EncodeIcon(DrawConnectedIcon(size.captionIcon), icons, IconTransparent)});
@@ -70,16 +78,14 @@ ArtFile LargerArtScript() {
     std::string text =
         "// The icons and pictures for more than 96 DPI. Written by tools/artgen with\n"
         "// the files it draws; do not edit by hand. A size without a caption icon\n"
-        "// of its own shows the 96 DPI one, which is already its size.\n";
+        "// of its own shows the 96 DPI one, which is already its size. The main\n"
+        "// icon holds every size in its one group.\n";
     char line[96];
     for (size_t step = 1; step < ArtSizes.size(); ++step) {
         const int dpi = ArtSizes[step].dpi;
         const bool captionIcons = ArtSizes[step].captionIcon != 0;
         const int offset = static_cast<int>(step) * ArtIdStep;
         text += "\n";
-        std::snprintf(line, sizeof line, "%d ICON \"%s\"\n", MainIconId + offset,
-                      FileName("icons", "main", dpi, "ico").c_str());
-        text += line;
         if (captionIcons) {
             std::snprintf(line, sizeof line, "%d ICON \"%s\"\n", ConnectedIconId + offset,
                           FileName("icons", "connected", dpi, "ico").c_str());

@@ -14,20 +14,24 @@ struct ArtFile {
 };
 
 // The sizes the art is drawn in, one set for each display DPI that Windows
-// offers most. The main icon is also the window class's icon, so it is drawn
-// at the DPI's large-icon size, which the caption shows halved (as at 96 DPI).
-// The connected icon and the progress frames only ever show in the caption, so
-// they are drawn at its small-icon size; at 192 DPI that is 32 pixels, which
-// the 96 DPI icons already are, so that size adds none (captionIcon 0). The
-// pictures are the DPI's share of 72 x 23.
+// offers most. The connected icon and the progress frames only ever show in the
+// caption, so they are drawn at its small-icon size; at 192 DPI that is 32
+// pixels, which the 96 DPI icons already are, so that size adds none
+// (captionIcon 0). The pictures are the DPI's share of 72 x 23.
 struct ArtSize {
     int dpi;
-    int mainIcon;     // pixels square
     int captionIcon;  // pixels square; 0: the 96 DPI icons serve
 };
 inline constexpr int BaseDpi = 96;
-inline constexpr std::array<ArtSize, 4> ArtSizes = {
-    {{96, 32, 32}, {120, 40, 20}, {144, 48, 24}, {192, 64, 0}}};
+inline constexpr std::array<ArtSize, 4> ArtSizes = {{{96, 32}, {120, 20}, {144, 24}, {192, 0}}};
+
+// The main icon is what Explorer, shortcuts, the taskbar and the caption show
+// of the program, at every DPI, so its one file (icons/main.ico) holds an image
+// for each place: the 32-pixel 16-colour image for whatever draws in 16
+// colours, a true-colour image for each DPI's small-icon (16 to 32) and
+// large-icon (32 to 64) size, and a PNG for Explorer's largest views.
+inline constexpr std::array<int, 7> MainIconTrueColourSizes = {16, 20, 24, 32, 40, 48, 64};
+inline constexpr int MainIconPngSize = 256;
 // Resource numbers of a larger size: the 96 DPI number plus this once per step.
 inline constexpr int ArtIdStep = 100;
 

@@ -26,6 +26,13 @@ int Canvas::Stroke() const {
     return std::max(1, static_cast<int>(std::floor(scale_)));
 }
 
+Canvas::Box Canvas::Cover(int left, int top, int right, int bottom) const {
+    if (scale_ >= 1.0) return {Edge(left), Edge(top), Edge(right + 1) - 1, Edge(bottom + 1) - 1};
+    const auto low = [this](int v) { return static_cast<int>(std::floor(v * scale_)); };
+    const auto high = [this](int v) { return static_cast<int>(std::ceil((v + 1) * scale_)) - 1; };
+    return {low(left), low(top), high(right), high(bottom)};
+}
+
 void Canvas::SetPixel(int x, int y, uint8_t colour) {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
     pixels_[static_cast<size_t>(y * width_ + x)] = colour;
@@ -41,12 +48,14 @@ void Canvas::Set(int x, int y, uint8_t colour) {
 }
 
 void Canvas::Fill(int left, int top, int right, int bottom, uint8_t colour) {
-    FillPixels(Edge(left), Edge(top), Edge(right + 1) - 1, Edge(bottom + 1) - 1, colour);
+    const Box box = Cover(left, top, right, bottom);
+    FillPixels(box.left, box.top, box.right, box.bottom, colour);
 }
 
 // A stroke of Stroke() pixels along the inside of the design box.
 void Canvas::Frame(int left, int top, int right, int bottom, uint8_t colour) {
-    const int l = Edge(left), t = Edge(top), r = Edge(right + 1) - 1, b = Edge(bottom + 1) - 1;
+    const Box box = Cover(left, top, right, bottom);
+    const int l = box.left, t = box.top, r = box.right, b = box.bottom;
     const int pen = Stroke();
     FillPixels(l, t, r, t + pen - 1, colour);
     FillPixels(l, b - pen + 1, r, b, colour);

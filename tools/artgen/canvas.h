@@ -9,7 +9,10 @@
 // (a filled box covers exactly the fine pixels of its design pixels, a line is
 // a stroke of whole fine pixels, an arc is traced at the fine radius) instead
 // of enlarging the finished pixels. At scale 1 every step draws exactly the
-// pixels it always has. The *Pixels steps work on the fine grid directly.
+// pixels it always has. Below scale 1 (the smallest icons) a design pixel may
+// cover no fine pixel at all, so a box covers every fine pixel it touches
+// instead, and no shape vanishes. The *Pixels steps work on the fine grid
+// directly.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -33,6 +36,12 @@ public:
     // A design line's thickness in fine pixels: never more than the narrowest
     // design pixel, so a stroke stays inside the pixel that it stands for.
     int Stroke() const;
+
+    // The fine pixels, inclusive, that the design box (inclusive) covers.
+    struct Box {
+        int left, top, right, bottom;
+    };
+    Box Cover(int left, int top, int right, int bottom) const;
 
     // Every drawing step clips to the canvas, so shapes may run off its edges.
     void Set(int x, int y, uint8_t colour);

@@ -1,5 +1,7 @@
 #include "formats.h"
 
+#include "png.h"
+
 namespace artgen {
 namespace {
 
@@ -91,38 +93,24 @@ void EncodeRle8Row(Bytes& out, const Bytes& row) {
 
 } // namespace
 
-Bytes EncodeIcon(const Canvas& image, const std::array<Rgb, 16>& palette, int transparent) {
-    const uint32_t w = image.Width(), h = image.Height();
-    const uint32_t colourRow = RowBytes(w, 4), maskRow = RowBytes(w, 1);
-    const uint32_t imageSize = (colourRow + maskRow) * h;
-    const uint32_t resourceSize = InfoHeaderSize + 16 * BytesPerQuad + imageSize;
-
-    Bytes out;
-    Put16(out, 0);  // reserved
-    Put16(out, 1);  // icon, not cursor
-    Put16(out, 1);  // one image
-    out.push_back(static_cast<uint8_t>(w));
-    out.push_back(static_cast<uint8_t>(h));
-    out.push_back(16);  // colours
-    out.push_back(0);
-    Put16(out, 1);  // planes
-    Put16(out, 4);  // bits per pixel
-    Put32(out, resourceSize);
-    Put32(out, IconDirSize + IconEntrySize);
-
-    // An icon image's header counts the colour and mask halves together.
-    PutInfoHeader(out, w, h * 2, 4, imageSize);
-    PutPalette(out, palette);
-    for (uint32_t row = 0; row < h; ++row) {
-        const int y = static_cast<int>(h - 1 - row);
-        Bytes line(colourRow, 0);
-        for (uint32_t x = 0; x < w; ++x) {
-            uint8_t index = image.At(static_cast<int>(x), y);
-            if (index == transparent) index = 0;
-            line[x / 2] |= static_cast<uint8_t>(x % 2 ? index : index << 4);
+Bytes RgbaPixels(const Canvas& image, const std::array<Rgb, 16>& palette, int transparent) {
+    Bytes rgba;
+    for (int y = 0; y < image.Height(); ++y)
+        for (int x = 0; x < image.Width(); ++x) {
+            const uint8_t index = image.At(x, y);
+            const Rgb colour = index == transparent ? Rgb{0, 0, 0} : palette[index];
+            rgba.insert(rgba.end(), {colour.red, colour.green, colour.blue,
+                                     static_cast<uint8_t>(index == transparent ? 0 : 255)});
         }
-        out.insert(out.end(), line.begin(), line.end());
-    }
+    return rgba;
+}
+
+namespace {
+
+// The AND mask that every icon image ends with: a set bit lets the screen
+// through. Images with alpha carry it too, for whatever draws without alpha.
+void PutMask(Bytes& out, const Canvas& image, int transparent) {
+    const uint32_t w = image.Width(), h = image.Height(), maskRow = RowBytes(w, 1);
     for (uint32_t row = 0; row < h; ++row) {
         const int y = static_cast<int>(h - 1 - row);
         Bytes line(maskRow, 0);
@@ -131,7 +119,81 @@ Bytes EncodeIcon(const Canvas& image, const std::array<Rgb, 16>& palette, int tr
                 line[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
         out.insert(out.end(), line.begin(), line.end());
     }
+}
+
+constexpr uint32_t TrueColourBits = 32;
+constexpr uint32_t LargestIconByte = 256;  // a directory entry writes 256 pixels as 0
+
+} // namespace
+
+IconImage SixteenColourImage(const Canvas& image, const std::array<Rgb, 16>& palette,
+                             int transparent) {
+    const uint32_t w = image.Width(), h = image.Height();
+    const uint32_t colourRow = RowBytes(w, 4), maskRow = RowBytes(w, 1);
+    IconImage icon{w, 16, 4, {}};
+    // An icon image's header counts the colour and mask halves together.
+    PutInfoHeader(icon.data, w, h * 2, 4, (colourRow + maskRow) * h);
+    PutPalette(icon.data, palette);
+    for (uint32_t row = 0; row < h; ++row) {
+        const int y = static_cast<int>(h - 1 - row);
+        Bytes line(colourRow, 0);
+        for (uint32_t x = 0; x < w; ++x) {
+            uint8_t index = image.At(static_cast<int>(x), y);
+            if (index == transparent) index = 0;  // black under the mask, as icons expect
+            line[x / 2] |= static_cast<uint8_t>(x % 2 ? index : index << 4);
+        }
+        icon.data.insert(icon.data.end(), line.begin(), line.end());
+    }
+    PutMask(icon.data, image, transparent);
+    return icon;
+}
+
+IconImage TrueColourImage(const Canvas& image, const std::array<Rgb, 16>& palette,
+                          int transparent) {
+    const uint32_t w = image.Width(), h = image.Height();
+    const Bytes rgba = RgbaPixels(image, palette, transparent);
+    IconImage icon{w, 0, TrueColourBits, {}};
+    PutInfoHeader(icon.data, w, h * 2, TrueColourBits, (w * BytesPerQuad + RowBytes(w, 1)) * h);
+    for (uint32_t row = 0; row < h; ++row) {
+        const size_t y = h - 1 - row;
+        for (uint32_t x = 0; x < w; ++x) {
+            const uint8_t* p = &rgba[(y * w + x) * BytesPerQuad];
+            icon.data.insert(icon.data.end(), {p[2], p[1], p[0], p[3]});  // BGRA
+        }
+    }
+    PutMask(icon.data, image, transparent);
+    return icon;
+}
+
+IconImage PngImage(const Canvas& image, const std::array<Rgb, 16>& palette, int transparent) {
+    const uint32_t w = image.Width(), h = image.Height();
+    return {w, 0, TrueColourBits, EncodePng(w, h, RgbaPixels(image, palette, transparent))};
+}
+
+Bytes EncodeIconFile(const std::vector<IconImage>& images) {
+    Bytes out;
+    Put16(out, 0);  // reserved
+    Put16(out, 1);  // icon, not cursor
+    Put16(out, static_cast<uint32_t>(images.size()));
+    uint32_t offset = IconDirSize + IconEntrySize * static_cast<uint32_t>(images.size());
+    for (const IconImage& image : images) {
+        const uint8_t edge = static_cast<uint8_t>(image.size % LargestIconByte);
+        out.push_back(edge);
+        out.push_back(edge);
+        out.push_back(image.colours);
+        out.push_back(0);
+        Put16(out, 1);  // planes
+        Put16(out, image.bitsPerPixel);
+        Put32(out, static_cast<uint32_t>(image.data.size()));
+        Put32(out, offset);
+        offset += static_cast<uint32_t>(image.data.size());
+    }
+    for (const IconImage& image : images) out.insert(out.end(), image.data.begin(), image.data.end());
     return out;
+}
+
+Bytes EncodeIcon(const Canvas& image, const std::array<Rgb, 16>& palette, int transparent) {
+    return EncodeIconFile({SixteenColourImage(image, palette, transparent)});
 }
 
 Bytes EncodeBitmap(const Canvas& image, const std::array<Rgb, 256>& palette) {

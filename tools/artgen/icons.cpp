@@ -54,6 +54,18 @@ void DrawThinLink(Canvas& icon, uint8_t colour) {
     }
 }
 
+// A line of the canvas's stroke from the lower block's upper-right pixel to
+// the upper block's lower-left one.
+void DrawPlainLink(Canvas& icon, uint8_t colour) {
+    const Canvas::Box low = icon.Cover(LowBlockLeft, LowBlockTop, LowBlockLeft + BlockSize - 1,
+                                       LowBlockTop + BlockSize - 1);
+    const Canvas::Box high = icon.Cover(HighBlockLeft, HighBlockTop, HighBlockLeft + BlockSize - 1,
+                                        HighBlockTop + BlockSize - 1);
+    const int pen = icon.Stroke();
+    // A pen grows right and down from the pixel it is placed on.
+    icon.LinePixels(low.right - pen + 1, low.top, high.left, high.bottom - pen + 1, pen, colour);
+}
+
 } // namespace
 
 int DarkenedColumns(int frame, int size) {
@@ -63,6 +75,12 @@ int DarkenedColumns(int frame, int size) {
 Canvas DrawMainIcon(int size) {
     Canvas icon = DrawSquareWithBlocks(size);
     DrawThinLink(icon, White);
+    return icon;
+}
+
+Canvas DrawTrueColourMainIcon(int size) {
+    Canvas icon = DrawSquareWithBlocks(size);
+    DrawPlainLink(icon, White);
     return icon;
 }
 

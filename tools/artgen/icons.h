@@ -11,6 +11,10 @@ inline constexpr int IconTransparent = 13;  // marks pixels that the AND mask le
 
 // Each icon is drawn `size` pixels square (IconSize and the larger sizes).
 Canvas DrawMainIcon(int size = IconSize);
+// The main icon for a true-colour image of its own size, which Windows shows
+// as it is rather than shrunk: the thin line is a plain line there. Any size
+// from 16 pixels up.
+Canvas DrawTrueColourMainIcon(int size);
 Canvas DrawConnectedIcon(int size = IconSize);
 Canvas DrawProgressFrame(int frame, int size = IconSize);  // 0..31
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "device/pc_files.h"
+#include "link/win/system_message.h"
 
 namespace {
 
@@ -22,17 +23,14 @@ std::wstring Wide(const std::string& utf8) {
 // The system's words for the last error, as UTF-8 without the final line end.
 std::string Reason() {
     const DWORD error = GetLastError();
-    wchar_t* text = nullptr;
-    const DWORD length =
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const SystemMessage message(error);
     std::string words;
-    if (length > 0) {
-        const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+    if (message.Text() != nullptr) {
+        const int length = static_cast<int>(message.Length());
+        const int size = WideCharToMultiByte(CP_UTF8, 0, message.Text(), length, nullptr, 0, nullptr, nullptr);
         words.resize(static_cast<size_t>(size));
-        WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), words.data(), size, nullptr, nullptr);
+        WideCharToMultiByte(CP_UTF8, 0, message.Text(), length, words.data(), size, nullptr, nullptr);
     }
-    if (text != nullptr) LocalFree(text);
     while (!words.empty() && (words.back() == '\n' || words.back() == '\r' || words.back() == ' ')) words.pop_back();
     if (words.empty()) words = "system error " + std::to_string(error);
     return words;

@@ -8,23 +8,7 @@
 namespace {
 
 constexpr std::string_view DevicePrefix = "\\\\.\\";
-constexpr std::string_view ComPrefix = "COM";
-constexpr size_t MaxComDigits = 3;
-static_assert(DevicePrefix.size() + ComPrefix.size() + MaxComDigits + 1 <= PortPath{}.size());
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-bool IsNumberedComName(std::string_view name) {
-    if (name.size() <= ComPrefix.size() || name.size() > ComPrefix.size() + MaxComDigits) return false;
-    for (size_t i = 0; i < ComPrefix.size(); ++i) {
-        const char upper = (name[i] >= 'a' && name[i] <= 'z') ? static_cast<char>(name[i] - 'a' + 'A') : name[i];
-        if (upper != ComPrefix[i]) return false;
-    }
-    for (size_t i = ComPrefix.size(); i < name.size(); ++i) {
-        if (!IsDigit(name[i])) return false;
-    }
-    return true;
-}
+constexpr std::string_view PathPrefix = "\\\\";
 
 // Start from what the driver reports, so its own limits and special characters
 // stay as it wants them.
@@ -53,10 +37,10 @@ PortTransfer Finish(BOOL succeeded, DWORD count) {
 }  // namespace
 
 const char* PortPathFor(const char* portName, PortPath& path) {
-    // The registry's name may be anything: it is measured only as far as a
-    // numbered COM name could reach.
-    const std::string_view name(portName, strnlen(portName, ComPrefix.size() + MaxComDigits + 1));
-    if (!IsNumberedComName(name)) return portName;
+    // Measured only as far as the path could reach: the name may be anything.
+    const std::string_view name(portName, strnlen(portName, path.size()));
+    if (name.empty() || name.substr(0, PathPrefix.size()) == PathPrefix) return portName;
+    if (DevicePrefix.size() + name.size() >= path.size()) return nullptr;
     DevicePrefix.copy(path.data(), DevicePrefix.size());
     name.copy(path.data() + DevicePrefix.size(), name.size());
     path[DevicePrefix.size() + name.size()] = '\0';
@@ -65,8 +49,12 @@ const char* PortPathFor(const char* portName, PortPath& path) {
 
 HANDLE OpenDevicePort(const char* portName) {
     PortPath path{};
-    HANDLE port = CreateFileA(PortPathFor(portName, path), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
+    const char* opened = PortPathFor(portName, path);
+    if (opened == nullptr) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return INVALID_HANDLE_VALUE;
+    }
+    HANDLE port = CreateFileA(opened, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (port == INVALID_HANDLE_VALUE) return port;
     // A port that refuses these settings is still used as it is: the device may
     // answer anyway, and the exchange reports it if it does not.

@@ -4,6 +4,7 @@
 #include "ui/art_sizes.h"
 
 HICON MainIcon;
+HICON LargeMainIcon;
 HICON ConnectedIcon;
 HICON ProgressIcons[ProgressFrameCount];
 
@@ -28,11 +29,20 @@ HICON LoadOwnIcon(HINSTANCE instance, int id, int dpi) {
     return nullptr;
 }
 
+// The main icon's group holds an image for every small- and large-icon size
+// of the common DPIs; the system's metrics say which one this display uses.
+HICON LoadMainIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
+    return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON,
+                                         GetSystemMetrics(widthMetric),
+                                         GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
+}
+
 }  // namespace
 
 void LoadWindowIcons(HINSTANCE instance) {
     const int dpi = DisplayDpi();
-    if (!MainIcon) MainIcon = LoadOwnIcon(instance, IDI_MAIN, dpi);
+    if (!MainIcon) MainIcon = LoadMainIcon(instance, SM_CXSMICON, SM_CYSMICON);
+    if (!LargeMainIcon) LargeMainIcon = LoadMainIcon(instance, SM_CXICON, SM_CYICON);
     if (!ConnectedIcon) ConnectedIcon = LoadOwnIcon(instance, IDI_CONNECTED, dpi);
     for (uint32_t frame = 0; frame < ProgressFrameCount; ++frame)
         ProgressIcons[frame] =
