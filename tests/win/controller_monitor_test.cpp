@@ -1,5 +1,6 @@
 // How the monitor finds, polls and loses the device.
 #include "controller_fixture.h"
+#include "link/win/serial_port_list.h"
 
 namespace {
 
@@ -244,6 +245,55 @@ TEST_F(Controller, PortMenuListsTheRegistrysPortsByNumberAndTicksTheOneInUse) {
     SCOPED_TRACE("a port chosen by hand that Windows does not list still shows, ticked");
     RegSetValueExA(UserSettingsKey, "PortName", 0, REG_SZ, reinterpret_cast<const BYTE*>("com40"), 6);
     EXPECT_EQ(OpenPortMenu(window_), "COM3|COM7|COM12|com40*|Infrared driver's port (COM7)|Find the keyboard...");
+    ListPortsInRegistry({});
+}
+
+// The device list of a machine with a USB adapter, a paired phone, a built-in
+// port without a friendly name, an adapter whose name leaves out its port, a
+// driver with a name too long to show whole, and a printer port.
+namespace {
+
+const std::wstring LongName(200, L'x');
+const PresentPort MachineDevices[] = {
+    {L"COM5", L"USB Serial Port (COM5)", L"FTDIBUS\\VID_0403+PID_6001+A9\\0000"},
+    {L"COM4", L"Standard Serial over Bluetooth link (COM4)", L"BTHENUM\\{00001101-0000-1000-8000}_LOCALMFG&0002\\7&1"},
+    {L"COM3", L"", L"ACPI\\PNP0501\\1"},
+    {L"COM6", L"IR Transceiver", L"USB\\VID_1234&PID_5678\\1"},
+    {L"COM9", LongName.c_str(), L"USB\\VID_1234&PID_9999\\1"},
+    {L"LPT1", L"Printer Port (LPT1)", L"ACPI\\PNP0401\\0"},
+};
+
+void WalkMachineDevices(void (*each)(const PresentPort& port, void* context), void* context) {
+    for (const PresentPort& port : MachineDevices) each(port, context);
+}
+
+std::string Utf8(const wchar_t* wide) {
+    char text[512] = "";
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    return text;
+}
+
+}  // namespace
+
+TEST(PortList, EachPortHasTheNameWindowsShowsAndTheSerialMapAddsTheRest) {
+    ListPortsInRegistry({"COM5", "COM7", "COM3"});  // \Device\Serial0 to 2
+    SerialPortList list;
+    ListSerialPortsFrom(WalkMachineDevices, list);
+    std::string listed;
+    for (uint32_t i = 0; i < list.count; ++i) {
+        const SerialPortEntry& port = list.ports[i];
+        const std::string shown = port.name == std::string("COM9") ? "<long>" : Utf8(port.shown);
+        listed += std::string(port.name) + " = " + shown + (port.bluetooth ? " *" : "") + " [" + port.device + "]\n";
+    }
+    EXPECT_EQ(listed,
+              "COM3 = COM3 [\\Device\\Serial2]\n"
+              "COM4 = Standard Serial over Bluetooth link (COM4) (Bluetooth) * []\n"
+              "COM5 = USB Serial Port (COM5) [\\Device\\Serial0]\n"
+              "COM6 = IR Transceiver (COM6) []\n"
+              "COM7 = COM7 [\\Device\\Serial1]\n"
+              "COM9 = <long> []\n");
+    const std::string cut = Utf8(list.ports[5].shown);
+    EXPECT_EQ(cut, std::string(ShownNameSize - 1 - 7, 'x') + " (COM9)") << "cut before the port, which shows";
     ListPortsInRegistry({});
 }
 
