@@ -1,19 +1,14 @@
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <iostream>
-#include <map>
-#include <system_error>
 
 #include "cli/platform.h"
 #include "cli/stream_reading.h"
 #include "link/posix/serial_port.h"
-
-namespace fs = std::filesystem;
+#include "link/posix/serial_port_list.h"
 
 std::unique_ptr<BytePort> OpenSerialPort(const std::string& name, PortOpenFailure* failure) {
     int error = 0;
@@ -47,26 +42,8 @@ std::string NoPortAdvice() {
 }
 
 std::vector<PortListing> ListSerialPorts() {
-    std::error_code error;
-    // Stable names first, so each device can show them beside its own name.
-    std::map<std::string, std::string> byId;
-    for (const auto& link : fs::directory_iterator("/dev/serial/by-id", error)) {
-        std::error_code ignored;
-        const fs::path target = fs::canonical(link.path(), ignored);
-        if (ignored) continue;
-        std::string& names = byId[target.string()];
-        names += (names.empty() ? "" : " ") + link.path().string();
-    }
     std::vector<PortListing> ports;
-    for (const auto& entry : fs::directory_iterator("/sys/class/tty", error)) {
-        std::error_code ignored;
-        // Only ttys with a driver behind them are serial hardware; consoles and
-        // pseudo-terminals have none.
-        if (!fs::exists(entry.path() / "device" / "driver", ignored)) continue;
-        const std::string device = "/dev/" + entry.path().filename().string();
-        ports.push_back({device, byId.count(device) ? byId[device] : std::string()});
-    }
-    std::sort(ports.begin(), ports.end(), [](const PortListing& a, const PortListing& b) { return a.name < b.name; });
+    for (const ListedPosixPort& port : ListPosixSerialPorts()) ports.push_back({port.device, port.stableNames});
     return ports;
 }
 

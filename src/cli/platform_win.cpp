@@ -78,7 +78,13 @@ std::vector<PortListing> ListSerialPorts() {
     SerialPortList listed;
     ::ListSerialPorts(listed);
     std::vector<PortListing> ports;
-    for (uint32_t i = 0; i < listed.count; ++i) ports.push_back({listed.ports[i].name, listed.ports[i].device});
+    for (uint32_t i = 0; i < listed.count; ++i) {
+        const SerialPortEntry& port = listed.ports[i];
+        // The name Device Manager shows says which port is which; a port
+        // known only by the serial map has its driver's device name instead.
+        const std::string shown = Utf8FromUtf16(port.shown);
+        ports.push_back({port.name, shown != port.name ? shown : std::string(port.device)});
+    }
     return ports;
 }
 

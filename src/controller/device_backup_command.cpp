@@ -1,12 +1,11 @@
 #include "controller/device_backup_command.h"
 
-#include <shlobj.h>
-
 #include <string>
 
 #include "controller/busy_section.h"
 #include "controller/display_scope.h"
 #include "controller/esc_stop.h"
+#include "controller/folder_chooser.h"
 #include "controller/session.h"
 #include "controller/window_state.h"
 #include "controller/window_texts.h"
@@ -50,23 +49,6 @@ std::wstring Describe(HWND window, const Outcome& outcome) {
     case ResultFileFull: return Ansi(TextFileFull);
     default: return Ansi(TextUnexpectedReply);
     }
-}
-
-// The shell's folder chooser; empty when the user cancels.
-PcPath ChooseFolder(HWND window, const wchar_t* title) {
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    BROWSEINFOW browse = {};
-    browse.hwndOwner = window;
-    browse.lpszTitle = title;
-    browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-    PcPath chosen;
-    if (PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&browse)) {
-        wchar_t path[MAX_PATH] = {};
-        if (SHGetPathFromIDListW(item, path)) chosen = PcPath(Utf8FromUtf16(path));
-        CoTaskMemFree(item);
-    }
-    if (SUCCEEDED(com)) CoUninitialize();
-    return chosen;
 }
 
 // A new folder for each backup, named by the local date and time.

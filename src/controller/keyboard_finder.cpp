@@ -11,9 +11,16 @@ namespace {
 
 constexpr const char* CaptionFinder = "Find the keyboard";
 constexpr const char* TextNoPortsListed = "Windows lists no serial ports on this computer.";
+constexpr const char* TextOnlyBluetooth =
+    "Windows lists only Bluetooth serial ports on this computer, which the search leaves out. "
+    "To use one, choose it under Port.";
 constexpr const char* TextAskBefore =
     "Glimmerly will send its hello to these ports, one after the other, and use the first one "
-    "where a Quillatron answers:\n\n%s\n\nOther devices on these ports receive the hello too.";
+    "where a Quillatron answers:\n\n%s\n\nOther devices on these ports receive the hello too, and opening "
+    "a port can reset a device attached to it.%s";
+constexpr const char* TextBluetoothLeftOut =
+    "\n\nBluetooth ports are left out: opening one makes Windows call the paired device. To use one, "
+    "choose it under Port.";
 constexpr const char* TextFoundOn = "Quillatron found on %s. Glimmerly uses that port from now on.";
 constexpr const char* TextNoAnswer = "No Quillatron answered on %s.";
 constexpr const char* TextNoneOpened = "None of these ports could be opened: %s.";
@@ -21,13 +28,29 @@ constexpr const char* NameSeparator = ", ";
 
 // Room for every listed name with its separator, and for the sentence around them.
 constexpr uint32_t ListTextSize = MostListedPorts * (PortNameSize + 2);
-constexpr uint32_t MessageSize = ListTextSize + 256;
+constexpr uint32_t MessageSize = ListTextSize + 512;
 
 struct Search {
     SerialPortList listed;
     SerialPortList tried;
     int found = -1;  // index into listed
+    uint32_t bluetoothLeftOut = 0;
 };
+
+// Opening a Bluetooth port makes Windows call the paired device, which can
+// hold the window for seconds; only the user's own choice goes there.
+void LeaveOutBluetooth(Search& search) {
+    SerialPortList& list = search.listed;
+    uint32_t kept = 0;
+    for (uint32_t i = 0; i < list.count; ++i) {
+        if (list.ports[i].bluetooth) {
+            ++search.bluetoothLeftOut;
+        } else {
+            list.ports[kept++] = list.ports[i];
+        }
+    }
+    list.count = kept;
+}
 
 // "COM1, COM3, COM7" into `text` (always terminated, cut short when it does not fit).
 void JoinPortNames(const SerialPortList& list, char* text, uint32_t size) {
@@ -44,11 +67,11 @@ void JoinPortNames(const SerialPortList& list, char* text, uint32_t size) {
     }
 }
 
-bool UserAgrees(HWND window, const SerialPortList& listed) {
+bool UserAgrees(HWND window, const Search& search) {
     char names[ListTextSize];
-    JoinPortNames(listed, names, sizeof names);
+    JoinPortNames(search.listed, names, sizeof names);
     char message[MessageSize];
-    wsprintfA(message, TextAskBefore, names);
+    wsprintfA(message, TextAskBefore, names, search.bluetoothLeftOut > 0 ? TextBluetoothLeftOut : "");
     return MessageBoxA(window, message, CaptionFinder, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
 }
 
@@ -89,11 +112,13 @@ void FindKeyboardCommand(HWND window) {
     if (BusyFlag != 0) return;
     Search search;
     ListSerialPorts(search.listed);
+    LeaveOutBluetooth(search);
     if (search.listed.count == 0) {
-        MessageBoxA(window, TextNoPortsListed, CaptionFinder, MB_OK | MB_ICONEXCLAMATION);
+        MessageBoxA(window, search.bluetoothLeftOut > 0 ? TextOnlyBluetooth : TextNoPortsListed, CaptionFinder,
+                    MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    if (!UserAgrees(window, search.listed)) return;
+    if (!UserAgrees(window, search)) return;
 
     // As a transfer does: the ticks keep off the ports, and our own port is
     // free for the search, since it is one of those listed. Busy only: the

@@ -5,6 +5,7 @@
 #include "controller/monitor.h"
 #include "controller/session.h"
 #include "controller/window_menu.h"
+#include "controller/window_position.h"
 #include "res/resource_ids.h"
 
 namespace {
@@ -59,6 +60,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_INITDIALOG:
         InstallWindowMenu(window);
+        PlaceAtStoredPosition(window);
         return OnInitDialog(window);
     case WM_TIMER:
         return OnTimer(window, wParam, lParam);

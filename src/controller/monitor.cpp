@@ -4,6 +4,7 @@
 #include "controller/port_choice.h"
 #include "controller/session.h"
 #include "controller/window_state.h"
+#include "controller/window_position.h"
 #include "controller/window_switch.h"
 #include "controller/window_texts.h"
 #include "link/exchange.h"
@@ -157,6 +158,7 @@ bool StopPolling(HWND window) {
 
 void CloseSession() {
     ClosePort();
+    StoreWindowPosition(window);
     StoreOption(DisclosedFlagValue, DisclosedFlag);
     StoreOption(AppendFlagValue, AppendFlag);
 }
@@ -184,6 +186,7 @@ LRESULT OnQueryEndSession() {
 LRESULT OnEndSession(HWND window, WPARAM ending) {
     if (ending) {
         StopPolling(window);
+        StoreWindowPosition(window);
         CloseSession();
     }
     return 0;

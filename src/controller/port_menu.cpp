@@ -31,6 +31,10 @@ void AddChosenPortIfMissing() {
     SerialPortEntry& chosen = ShownPorts.ports[ShownPorts.count++];
     lstrcpynA(chosen.name, PortName, PortNameSize);
     chosen.device[0] = '\0';
+    chosen.bluetooth = false;
+    wchar_t wide[PortNameSize] = {};
+    MultiByteToWideChar(CP_ACP, 0, PortName, -1, wide, PortNameSize);
+    ComposeShownName(wide, nullptr, false, chosen.shown);
 }
 
 UINT Greyed(bool busy) { return busy ? MF_GRAYED : MF_ENABLED; }
@@ -38,10 +42,11 @@ UINT Greyed(bool busy) { return busy ? MF_GRAYED : MF_ENABLED; }
 void AppendListedPorts(HMENU menu, bool busy) {
     const bool userChoice = UserPortChosen();
     for (uint32_t i = 0; i < ShownPorts.count; ++i) {
-        const char* name = ShownPorts.ports[i].name;
-        const bool inUse = userChoice && lstrcmpiA(name, PortName) == 0;
-        AppendMenuA(menu, MF_STRING | Greyed(busy) | (inUse ? MF_CHECKED : MF_UNCHECKED),
-                    IdPortFirst + i * IdPortStep, name);
+        const SerialPortEntry& port = ShownPorts.ports[i];
+        const bool inUse = userChoice && lstrcmpiA(port.name, PortName) == 0;
+        // Wide: the driver's name for a port may be in any language.
+        AppendMenuW(menu, MF_STRING | Greyed(busy) | (inUse ? MF_CHECKED : MF_UNCHECKED),
+                    IdPortFirst + i * IdPortStep, port.shown);
     }
     if (ShownPorts.count > 0) AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
 }

@@ -4,6 +4,7 @@
 #include "controller/port_menu.h"
 #include "controller/session.h"
 #include "controller/window_switch.h"
+#include "settings/win/store/start_with_windows.h"
 
 namespace {
 
@@ -12,14 +13,21 @@ constexpr const char* TextToFullWindow = "Full window";
 constexpr const char* TextToCompactWindow = "Compact window";
 constexpr const char* TextBackUpAllFiles = "Back up all files...";
 constexpr const char* TextRestoreFiles = "Restore files...";
+constexpr const char* TextStartWithWindows = "Start with Windows";
+constexpr const char* CaptionStartWithWindows = "Glimmerly";
+constexpr const char* TextRunValueRefused =
+    "Windows did not let Glimmerly change whether it starts with Windows (system error %lu).";
+constexpr int LongestMessage = 128;
 
 // One row per item of ours on the window menu: its id, its text in this
-// window, what it does, and whether it waits while a command runs.
+// window, what it does, whether it waits while a command runs, and, for an
+// item with a tick, whether it is ticked now.
 struct WindowMenuItem {
     UINT id;
     const char* (*text)(HWND window);
     void (*run)(HWND window);
     bool greyedWhileBusy;
+    bool (*ticked)();
 };
 
 const char* SwitchWindowText(HWND window) {
@@ -30,11 +38,23 @@ const char* BackUpText(HWND) { return TextBackUpAllFiles; }
 const char* RestoreText(HWND) { return TextRestoreFiles; }
 void BackUp(HWND window) { BackupAllFilesCommand(window); }
 void Restore(HWND window) { RestoreFilesCommand(window); }
+const char* StartWithWindowsText(HWND) { return TextStartWithWindows; }
+
+// The tick is read afresh from the Run value each time the menu opens, so it
+// shows what Windows will do, whoever changed the value.
+void ToggleStartWithWindows(HWND window) {
+    const LONG status = SetStartWithWindows(!StartsWithWindows());
+    if (status == ERROR_SUCCESS) return;
+    char message[LongestMessage];
+    wsprintfA(message, TextRunValueRefused, static_cast<unsigned long>(status));
+    MessageBoxA(window, message, CaptionStartWithWindows, MB_OK | MB_ICONWARNING);
+}
 
 constexpr WindowMenuItem WindowMenuItems[] = {
-    {IdSwitchWindow, SwitchWindowText, SwitchWindowCommand, true},
-    {IdBackUpAllFiles, BackUpText, BackUp, true},
-    {IdRestoreFiles, RestoreText, Restore, true},
+    {IdSwitchWindow, SwitchWindowText, SwitchWindowCommand, true, nullptr},
+    {IdBackUpAllFiles, BackUpText, BackUp, true, nullptr},
+    {IdRestoreFiles, RestoreText, Restore, true, nullptr},
+    {IdStartWithWindows, StartWithWindowsText, ToggleStartWithWindows, false, StartsWithWindows},
 };
 
 // The Port submenu of the current main window (each window has its own menu).
@@ -65,6 +85,7 @@ void OnInitWindowMenu(HWND /*window*/, HMENU menu, BOOL isWindowMenu) {
     for (const WindowMenuItem& item : WindowMenuItems) {
         const bool greyed = busy && item.greyedWhileBusy;
         EnableMenuItem(menu, item.id, MF_BYCOMMAND | (greyed ? MF_GRAYED : MF_ENABLED));
+        if (item.ticked) CheckMenuItem(menu, item.id, MF_BYCOMMAND | (item.ticked() ? MF_CHECKED : MF_UNCHECKED));
     }
 }
 

@@ -10,6 +10,7 @@ inline constexpr UINT WindowMenuIdMask = 0xFFF0;
 inline constexpr UINT IdSwitchWindow = 0x1000;
 inline constexpr UINT IdBackUpAllFiles = 0x1010;
 inline constexpr UINT IdRestoreFiles = 0x1020;
+inline constexpr UINT IdStartWithWindows = 0x1030;
 inline constexpr UINT IdPortFirst = 0x2000;  // one id every 16 for each listed port
 inline constexpr UINT IdPortStep = 0x10;
 inline constexpr UINT IdDriverPort = 0x2800;

@@ -2,6 +2,7 @@
 
 #include "controller/main_window.h"
 #include "controller/session.h"
+#include "controller/window_position.h"
 #include "controller/window_state.h"
 #include "controller/window_texts.h"
 #include "res/resource_ids.h"
@@ -83,6 +84,7 @@ void SwitchWindowCommand(HWND window) {
     const UINT_PTR oldTimer = PollTimer;
     auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
 
+    StoreWindowPosition(window);  // where the successor opens
     // The new window first, so that the program is never without one and the
     // activation passes straight from the old to the new.
     HWND next = CreateMainWindowFrom(instance, toFull ? IDD_FULL_WINDOW : IDD_COMPACT_WINDOW);

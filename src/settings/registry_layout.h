@@ -24,3 +24,13 @@ inline constexpr const char* DisclosedFlagValue = "DisclosedFlag";
 inline constexpr const char* AppendFlagValue = "AppendFlag";
 inline constexpr const char* AutoUploadFlagValue = "AutoUploadFlag";
 inline constexpr const char* FullWindowValue = "FullWindow";
+// Where the user left the window: its top left corner in screen coordinates,
+// REG_DWORD read as signed (a monitor left of or above the main one has
+// negative coordinates).
+inline constexpr const char* WindowLeftValue = "WindowLeft";
+inline constexpr const char* WindowTopValue = "WindowTop";
+
+// Below HKEY_CURRENT_USER: what Windows starts when the user signs in, one
+// value per program, each a command line.
+inline constexpr const wchar_t* RunKeyPath = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr const wchar_t* RunValueName = L"Glimmerly";

@@ -23,6 +23,7 @@
 
 #include "device/sha256.h"
 #include "link/posix/serial_port.h"
+#include "link/posix/serial_port_list.h"
 #include "quillsim/hex.h"
 #include "quillsim/simulator.h"
 
@@ -570,3 +571,33 @@ TEST_F(CliOnDevice, PortIsTheProgramsAloneAndNeverItsOwnTerminal) {
 }
 
 }  // namespace
+
+// `ports` on a made-up machine: an empty 8250 slot, a real UART, a USB adapter
+// with a stable name, a console without a driver, and a by-id link that leads
+// nowhere.
+TEST(CliPorts, OnlyPortsWithHardwareAreListedWithTheirStableNames) {
+    const fs::path root = fs::temp_directory_path() / ("glimmerly-ports-" + std::to_string(getpid()));
+    fs::remove_all(root);
+    const fs::path tty = root / "sys", dev = root / "dev", byId = root / "by-id";
+    auto ttyWith = [&](const char* name, const char* type) {
+        fs::create_directories(tty / name / "device" / "driver");
+        if (type) Spit(tty / name / "type", type);
+        Spit(dev / name, "");
+    };
+    fs::create_directories(dev);
+    fs::create_directories(byId);
+    ttyWith("ttyS0", "4\n");
+    ttyWith("ttyS1", "0\n");
+    ttyWith("ttyUSB0", nullptr);
+    fs::create_directories(tty / "tty1");
+    fs::create_symlink(dev / "ttyUSB0", byId / "usb-Adapter_1234-if00-port0");
+    fs::create_symlink(dev / "gone", byId / "usb-Gone-if00");
+
+    std::string listed;
+    for (const ListedPosixPort& port : ListPosixSerialPorts(tty, byId, dev)) {
+        listed += port.device.substr(dev.string().size()) + " [" +
+                  (port.stableNames.empty() ? "" : port.stableNames.substr(byId.string().size())) + "]\n";
+    }
+    EXPECT_EQ(listed, "/ttyS0 []\n/ttyUSB0 [/usb-Adapter_1234-if00-port0]\n");
+    fs::remove_all(root);
+}

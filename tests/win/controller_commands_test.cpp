@@ -6,6 +6,8 @@
 #include "controller/device_backup_command.h"
 #include "controller/esc_stop.h"
 #include "controller/file_switch.h"
+#include "controller/window_menu.h"
+#include "settings/win/store/start_with_windows.h"
 
 namespace {
 
@@ -377,6 +379,25 @@ TEST_F(Controller, EscStopsABackupAndARestoreAndSaysWhatBecameOfEachFile) {
         << seen[3].text;
     EXPECT_NE(seen[3].text.find("The files as they were before are kept in:"), std::string::npos) << seen[3].text;
     RemoveFolder(parent);
+}
+
+TEST_F(Controller, StartWithWindowsIsTickedByTheRunValueAndTogglesIt) {
+    ASSERT_EQ(SetStartWithWindows(false), ERROR_SUCCESS);
+    Open(IDD_COMPACT_WINDOW);
+    HMENU menu = GetSystemMenu(window_, FALSE);
+    auto ticked = [&] {
+        SendMessageA(window_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, TRUE));
+        return (GetMenuState(menu, IdStartWithWindows, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    };
+    EXPECT_FALSE(ticked());
+    ASSERT_EQ(SetStartWithWindows(true), ERROR_SUCCESS);
+    EXPECT_TRUE(ticked()) << "whoever wrote the value, the menu shows it as it opens";
+    SendMessageA(window_, WM_SYSCOMMAND, IdStartWithWindows, 0);
+    EXPECT_FALSE(StartsWithWindows());
+    EXPECT_FALSE(ticked());
+    SendMessageA(window_, WM_SYSCOMMAND, IdStartWithWindows, 0);
+    EXPECT_TRUE(StartsWithWindows());
+    SetStartWithWindows(false);
 }
 
 TEST_F(Controller, AutoRetrieveOptionTakesTheCheckStateAndStoresIt) {

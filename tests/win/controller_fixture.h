@@ -68,6 +68,7 @@ protected:
         AutoUploadFlag = 1;
         AppendFlag = 0;
         DisclosedFlag = 1;  // the full window keeps its panel, as the template draws it
+        SavedWindowPosition = {};  // centred, as the template says
         RegDeleteValueA(UserSettingsKey, "AppendFlag");
         RegDeleteValueA(UserSettingsKey, "AutoUploadFlag");
         RegDeleteValueA(UserSettingsKey, "PortName");
@@ -131,6 +132,12 @@ protected:
             }
         }
         return count == 1 ? shown : 0;
+    }
+
+    POINT Corner() {
+        RECT rect = {};
+        GetWindowRect(window_, &rect);
+        return {rect.left, rect.top};
     }
 
     bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(window_, id)) != 0; }

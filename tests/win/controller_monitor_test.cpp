@@ -1,5 +1,6 @@
 // How the monitor finds, polls and loses the device.
 #include "controller_fixture.h"
+#include "link/win/serial_port_list.h"
 
 namespace {
 
@@ -141,16 +142,20 @@ TEST_F(Controller, TickWhileBusyLeavesThePortAlone) {
     EXPECT_EQ(QuillsimPcBytes(), "");
 }
 
-TEST_F(Controller, DestroyStoresTheTwoOptionsAndClosesThePort) {
+TEST_F(Controller, DestroyStoresTheTwoOptionsAndThePositionAndClosesThePort) {
     Open(IDD_COMPACT_WINDOW);
     Connect();
     AppendFlag = 1;
     DisclosedFlag = 0;
+    SetWindowPos(window_, nullptr, -37, 45, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(window_, SW_MINIMIZE);
     DestroyWindow(window_);
     window_ = nullptr;
     EXPECT_EQ(PortHandle, INVALID_HANDLE_VALUE);
     EXPECT_EQ(StoredOption("AppendFlag"), 1u);
     EXPECT_EQ(StoredOption("DisclosedFlag"), 0u);
+    EXPECT_EQ(static_cast<LONG>(StoredOption("WindowLeft")), -37) << "the normal place, not the minimised one's";
+    EXPECT_EQ(StoredOption("WindowTop"), 45u);
     MSG quit;
     EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
@@ -165,10 +170,12 @@ TEST_F(Controller, SessionEndStoresWhatClosingStoresAndOnlyATransferHoldsItUp) {
     EXPECT_EQ(SendMessageA(window_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
     AppendFlag = 1;
     DisclosedFlag = 0;
+    SetWindowPos(window_, nullptr, 23, 45, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageA(window_, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     EXPECT_EQ(PortHandle, INVALID_HANDLE_VALUE);
     EXPECT_EQ(StoredOption("AppendFlag"), 1u);
     EXPECT_EQ(StoredOption("DisclosedFlag"), 0u);
+    EXPECT_EQ(static_cast<LONG>(StoredOption("WindowLeft")), 23) << "the place is kept too";
 }
 
 }  // namespace
@@ -273,6 +280,55 @@ TEST_F(Controller, APortChangeSeenFirstByTheMenuIsTakenUpAtTheNextTick) {
     RegDeleteValueA(UserSettingsKey, "PortName");
 }
 
+// The device list of a machine with a USB adapter, a paired phone, a built-in
+// port without a friendly name, an adapter whose name leaves out its port, a
+// driver with a name too long to show whole, and a printer port.
+namespace {
+
+const std::wstring LongName(200, L'x');
+const PresentPort MachineDevices[] = {
+    {L"COM5", L"USB Serial Port (COM5)", L"FTDIBUS\\VID_0403+PID_6001+A9\\0000"},
+    {L"COM4", L"Standard Serial over Bluetooth link (COM4)", L"BTHENUM\\{00001101-0000-1000-8000}_LOCALMFG&0002\\7&1"},
+    {L"COM3", L"", L"ACPI\\PNP0501\\1"},
+    {L"COM6", L"IR Transceiver", L"USB\\VID_1234&PID_5678\\1"},
+    {L"COM9", LongName.c_str(), L"USB\\VID_1234&PID_9999\\1"},
+    {L"LPT1", L"Printer Port (LPT1)", L"ACPI\\PNP0401\\0"},
+};
+
+void WalkMachineDevices(void (*each)(const PresentPort& port, void* context), void* context) {
+    for (const PresentPort& port : MachineDevices) each(port, context);
+}
+
+std::string Utf8(const wchar_t* wide) {
+    char text[512] = "";
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    return text;
+}
+
+}  // namespace
+
+TEST(PortList, EachPortHasTheNameWindowsShowsAndTheSerialMapAddsTheRest) {
+    ListPortsInRegistry({"COM5", "COM7", "COM3"});  // \Device\Serial0 to 2
+    SerialPortList list;
+    ListSerialPortsFrom(WalkMachineDevices, list);
+    std::string listed;
+    for (uint32_t i = 0; i < list.count; ++i) {
+        const SerialPortEntry& port = list.ports[i];
+        const std::string shown = port.name == std::string("COM9") ? "<long>" : Utf8(port.shown);
+        listed += std::string(port.name) + " = " + shown + (port.bluetooth ? " *" : "") + " [" + port.device + "]\n";
+    }
+    EXPECT_EQ(listed,
+              "COM3 = COM3 [\\Device\\Serial2]\n"
+              "COM4 = Standard Serial over Bluetooth link (COM4) (Bluetooth) * []\n"
+              "COM5 = USB Serial Port (COM5) [\\Device\\Serial0]\n"
+              "COM6 = IR Transceiver (COM6) []\n"
+              "COM7 = COM7 [\\Device\\Serial1]\n"
+              "COM9 = <long> []\n");
+    const std::string cut = Utf8(list.ports[5].shown);
+    EXPECT_EQ(cut, std::string(ShownNameSize - 1 - 7, 'x') + " (COM9)") << "cut before the port, which shows";
+    ListPortsInRegistry({});
+}
+
 TEST_F(Controller, NoPortAtAllShowsWhereToChooseOneUntilAPortIsKnown) {
     DriverPortName[0] = '\0';
     PortName[0] = '\0';
@@ -293,6 +349,7 @@ TEST_F(Controller, SwitchingWindowsKeepsTheConnectionAndRetrievesNothingAgain) {
     Connect();
     const HANDLE port = PortHandle;
     const int hellos = Count("bd");
+    SetWindowPos(window_, nullptr, 12, 34, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 
     for (int templateId : {IDD_FULL_WINDOW, IDD_COMPACT_WINDOW}) {
         SCOPED_TRACE(templateId);
@@ -306,6 +363,8 @@ TEST_F(Controller, SwitchingWindowsKeepsTheConnectionAndRetrievesNothingAgain) {
         EXPECT_EQ(PortHandle, port) << "the port stays open";
         EXPECT_EQ(ConnectedFlag, 1u);
         ExpectConnectedLook();
+        EXPECT_EQ(Corner().x, 12) << "where the user put the window before";
+        EXPECT_EQ(Corner().y, 34);
         PumpMessages();
         EXPECT_EQ(TakePostedRetrieves(), 0);
         EXPECT_EQ(Tick(), 1) << "the next tick polls the connected device";
@@ -348,4 +407,26 @@ TEST_F(Controller, FindTheKeyboardAsksThenTriesEachPortThatOpensAndKeepsTheOneTh
     }
     EXPECT_EQ(StoredPortName(), "COM7") << "the choice stands";
     ListPortsInRegistry({});
+}
+
+TEST_F(Controller, AStoredPositionIsUsedWhereTheWindowTouchesAMonitorElseItStaysCentred) {
+    struct Case {
+        LONG left, top;
+        bool used;
+    };
+    // The test display is one monitor from (0, 0); the first case measures the centred window.
+    POINT centred = {};
+    for (Case c : {Case{0, 0, false}, Case{100, 80, true}, Case{-40, -10, true}, Case{-3000, 80, false},
+                   Case{100, 20000, false}}) {
+        SCOPED_TRACE(std::to_string(c.left) + ", " + std::to_string(c.top));
+        SavedWindowPosition = {c.used || c.left != 0, c.left, c.top};
+        Open(IDD_FULL_WINDOW);
+        if (!SavedWindowPosition.known) centred = Corner();
+        const POINT expected = c.used ? POINT{c.left, c.top} : centred;
+        EXPECT_EQ(Corner().x, expected.x);
+        EXPECT_EQ(Corner().y, expected.y);
+        DestroyWindow(window_);
+        window_ = nullptr;
+        PumpMessages();
+    }
 }

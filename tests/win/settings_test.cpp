@@ -12,6 +12,7 @@
 
 #include "settings/win/settings_reader.h"
 #include "settings/win/store/settings_store.h"
+#include "settings/win/store/start_with_windows.h"
 
 namespace {
 
@@ -398,4 +399,61 @@ TEST_F(Settings, FullWindowIsOnlyAStoredZeroOrOneAndIsNeverRepaired) {
     WriteText(HKEY_CURRENT_USER, SettingsPath, "FullWindow", "1");
     Load();
     EXPECT_EQ(FullWindowFlag, 0u) << "a number stored as text";
+}
+
+TEST_F(Settings, WindowPositionIsSignedAndNeedsBothCoordinates) {
+    Load();
+    EXPECT_FALSE(SavedWindowPosition.known) << "nothing stored yet";
+    WriteNumber(HKEY_CURRENT_USER, SettingsPath, "WindowLeft", static_cast<DWORD>(-1280));
+    Load();
+    EXPECT_FALSE(SavedWindowPosition.known) << "the left edge alone is no place";
+    WriteNumber(HKEY_CURRENT_USER, SettingsPath, "WindowTop", 40);
+    Load();
+    EXPECT_TRUE(SavedWindowPosition.known);
+    EXPECT_EQ(SavedWindowPosition.left, -1280) << "a monitor left of the main one";
+    EXPECT_EQ(SavedWindowPosition.top, 40);
+
+    LoadSettings();
+    SaveWindowPosition(-7, -300);
+    CloseSettings();
+    EXPECT_EQ(ReadNumber(HKEY_CURRENT_USER, SettingsPath, "WindowTop"), static_cast<DWORD>(-300));
+    Load();
+    EXPECT_EQ(SavedWindowPosition.left, -7);
+}
+
+TEST(StartWithWindows, TheTickFollowsWhetherTheRunValueStartsThisExecutable) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    ASSERT_EQ(SetStartWithWindows(false), ERROR_SUCCESS);
+    EXPECT_FALSE(StartsWithWindows());
+    EXPECT_EQ(SetStartWithWindows(false), ERROR_SUCCESS) << "removing what is not there is done";
+    ASSERT_EQ(SetStartWithWindows(true), ERROR_SUCCESS);
+    EXPECT_TRUE(StartsWithWindows());
+    wchar_t stored[MAX_PATH + 3] = L"";
+    DWORD size = sizeof stored;
+    RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"Glimmerly",
+                 RRF_RT_REG_SZ, nullptr, stored, &size);
+    EXPECT_EQ(std::wstring(stored), L"\"" + std::wstring(self) + L"\"");
+    ASSERT_EQ(SetStartWithWindows(false), ERROR_SUCCESS);
+    EXPECT_FALSE(StartsWithWindows());
+
+    struct Case {
+        const wchar_t* command;
+        bool starts;
+    };
+    const Case cases[] = {
+        {L"\"C:\\Tools\\Glimmerly.exe\"", true},
+        {L"  \"c:\\tools\\GLIMMERLY.EXE\" /full", true},
+        {L"C:\\Tools\\Glimmerly.exe /compact", true},
+        {L"C:\\Tools\\Glimmerly.exe  ", true},
+        {L"\"C:\\Tools\\Glimmerly.exe", false},  // no closing quote
+        {L"\"C:\\Other\\Glimmerly.exe\"", false},
+        {L"C:\\Tools\\Glimmerly.exe.bak", false},
+        {L"", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RunCommandStarts(c.command, L"C:\\Tools\\glimmerly.exe"), c.starts) << c.command;
+    }
+    EXPECT_TRUE(RunCommandStarts(L"C:\\My Tools\\glimmerly.exe", L"C:\\My Tools\\glimmerly.exe"))
+        << "unquoted, with a space in the path";
 }

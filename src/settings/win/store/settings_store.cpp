@@ -15,6 +15,7 @@ uint32_t AutoUploadFlag;
 uint32_t AppendFlag;
 uint32_t DisclosedFlag;
 uint32_t FullWindowFlag;
+WindowPosition SavedWindowPosition;
 HKEY MachineSettingsKey;
 HKEY UserSettingsKey;
 
@@ -120,6 +121,13 @@ uint32_t LoadFullWindow(HKEY userKey) {
     return QueryNumber(userKey, FullWindowValue, &flag) && flag <= FullWindowHighest ? flag : OptionDefault;
 }
 
+// Both halves or nothing: a corner with one coordinate missing is no place.
+WindowPosition LoadWindowPosition(HKEY userKey) {
+    uint32_t left = 0, top = 0;
+    if (!QueryNumber(userKey, WindowLeftValue, &left) || !QueryNumber(userKey, WindowTopValue, &top)) return {};
+    return {true, static_cast<int32_t>(left), static_cast<int32_t>(top)};
+}
+
 void LoadUserSettings() {
     UserSettingsKey = OpenKeyPath(HKEY_CURRENT_USER, SettingsLevels);
     if (!UserSettingsKey) return;
@@ -127,6 +135,7 @@ void LoadUserSettings() {
     AppendFlag = LoadFlag(UserSettingsKey, AppendFlagValue);
     LoadAutoUpload(UserSettingsKey);
     FullWindowFlag = LoadFullWindow(UserSettingsKey);
+    SavedWindowPosition = LoadWindowPosition(UserSettingsKey);
 }
 
 // The enumeration key is needed only for this one read.
@@ -146,6 +155,7 @@ void LoadSettings() {
     PortName[0] = DriverPortName[0] = '\0';
     UnsavedChoice = UnsavedPortChoice::None;
     DisclosedFlag = AppendFlag = AutoUploadFlag = FullWindowFlag = OptionDefault;
+    SavedWindowPosition = {};
 
     LoadInfraredPort();
     LoadMachineSettings();
@@ -200,4 +210,10 @@ bool ChooseUserPort(const char* name) {
 void StoreFullWindow(uint32_t full) {
     FullWindowFlag = full;
     StoreOption(FullWindowValue, full);
+}
+
+void SaveWindowPosition(int32_t left, int32_t top) {
+    SavedWindowPosition = {true, left, top};
+    StoreOption(WindowLeftValue, static_cast<uint32_t>(left));
+    StoreOption(WindowTopValue, static_cast<uint32_t>(top));
 }

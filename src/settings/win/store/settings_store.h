@@ -19,6 +19,14 @@ extern uint32_t AppendFlag;
 extern uint32_t DisclosedFlag;
 extern uint32_t FullWindowFlag;  // 1: the full window opens at start-up; else the compact one
 
+// The window's top left corner as the user last left it, in screen coordinates.
+struct WindowPosition {
+    bool known;  // false until a position has been stored
+    int32_t left;
+    int32_t top;
+};
+extern WindowPosition SavedWindowPosition;
+
 extern HKEY MachineSettingsKey;  // null while not open
 extern HKEY UserSettingsKey;     // null while not open
 
@@ -42,3 +50,6 @@ bool ChooseUserPort(const char* name);
 
 // Remembers the window last chosen.
 void StoreFullWindow(uint32_t full);
+
+// Remembers where the window is, for its successor and the next start.
+void SaveWindowPosition(int32_t left, int32_t top);
