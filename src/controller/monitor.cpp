@@ -156,7 +156,7 @@ bool StopPolling(HWND window) {
     return true;
 }
 
-void CloseSession() {
+void CloseSession(HWND window) {
     ClosePort();
     StoreWindowPosition(window);
     StoreOption(DisclosedFlagValue, DisclosedFlag);
@@ -169,7 +169,7 @@ LRESULT OnDestroy(HWND window, WPARAM wParam, LPARAM lParam) {
     // Only the window is replaced: the session goes on in its successor.
     if (WindowSwitchUnderWay()) return DefWindowProcA(window, WM_DESTROY, wParam, lParam);
     if (StopPolling(window)) Sleep(ClosingPauseMs);
-    CloseSession();
+    CloseSession(window);
     PostQuitMessage(0);
     return DefWindowProcA(window, WM_DESTROY, wParam, lParam);
 }
@@ -186,8 +186,7 @@ LRESULT OnQueryEndSession() {
 LRESULT OnEndSession(HWND window, WPARAM ending) {
     if (ending) {
         StopPolling(window);
-        StoreWindowPosition(window);
-        CloseSession();
+        CloseSession(window);
     }
     return 0;
 }
