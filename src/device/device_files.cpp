@@ -4,6 +4,7 @@
 
 #include "device/progress_span.h"
 #include "link/exchange.h"
+#include "link/hello.h"
 #include "link/retrieve.h"
 #include "link/send_text.h"
 #include "link/stop_request.h"
@@ -74,6 +75,11 @@ Outcome DeviceVisit::Begin() {
 Outcome DeviceVisit::End() {
     if (ended_) return Success();
     ended_ = true;
+    // A read stopped at a block boundary may still have bytes on their way: a
+    // keyboard that does not keep pace gets a request per read and answers
+    // each. Taken for the selection's reply, they would keep the current file
+    // from being put back.
+    if (StopRequested()) DrainInput(port_);
     Outcome outcome;
     if (begun_) {
         const ResultCode selected = SelectFile(port_, current_);
