@@ -1,5 +1,7 @@
 #include "cli/draft_folder.h"
 
+#include "device/backup_folder.h"
+
 namespace {
 
 // More drafts in one second from one keyboard than this is not a person.
@@ -12,21 +14,9 @@ std::string DraftName(const std::string& time, int copy, int fileNumber) {
 
 }  // namespace
 
-std::string FileNameTime(const std::string& isoTime) {
-    std::string name;
-    for (const char c : isoTime) {
-        if (c == 'T') {
-            name += '-';
-        } else if (c != '-' && c != ':') {
-            name += c;
-        }
-    }
-    return name;
-}
-
 Outcome WriteDraft(const PcPath& folder, const std::string& isoTime, int fileNumber, const std::string& text,
                    PcPath* written) {
-    const std::string time = FileNameTime(isoTime);
+    const std::string time = TimeAsName(isoTime);
     const PcPath part = folder / ("." + DraftName(time, 1, fileNumber) + ".part");
     Outcome outcome = WritePcFile(part, {reinterpret_cast<const uint8_t*>(text.data()), text.size()});
     if (!outcome.Ok()) {

@@ -12,10 +12,6 @@
 Outcome WriteDraft(const PcPath& folder, const std::string& isoTime, int fileNumber, const std::string& text,
                    PcPath* written);
 
-// The time as a file name takes it on every file system: 2026-12-09T08:45:00Z
-// becomes 20261209-084500Z.
-std::string FileNameTime(const std::string& isoTime);
-
 // The platform's step: gives `from` the name `to` unless that name is taken.
 enum class NewName { Given, Taken, Failed };
 NewName GiveNewName(const PcPath& from, const PcPath& to, std::string* reason);

@@ -40,6 +40,8 @@ Outcome ParseManifest(std::span<const uint8_t> json, Manifest* manifest);
 std::string UtcTimeNow();
 // The same as a name any file system takes: "20261209-084500Z".
 std::string UtcTimeForName();
+// An ISO 8601 UTC time written that way: 2026-12-09T08:45:00Z becomes 20261209-084500Z.
+std::string TimeAsName(const std::string& isoTime);
 
 // Backs up all eight files into `folder`, which must not exist or be empty.
 // The device's current file is left as found and the transfer is ended once.

@@ -53,4 +53,16 @@ std::string UtcTimeAs(const char* format) {
 std::string UtcTimeNow() { return UtcTimeAs("%Y-%m-%dT%H:%M:%SZ"); }
 
 // No colons: Windows takes none in a name.
-std::string UtcTimeForName() { return UtcTimeAs("%Y%m%d-%H%M%SZ"); }
+std::string TimeAsName(const std::string& isoTime) {
+    std::string name;
+    for (const char c : isoTime) {
+        if (c == 'T') {
+            name += '-';
+        } else if (c != '-' && c != ':') {
+            name += c;
+        }
+    }
+    return name;
+}
+
+std::string UtcTimeForName() { return TimeAsName(UtcTimeNow()); }
