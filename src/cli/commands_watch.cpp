@@ -5,6 +5,7 @@
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
 #include "cli/platform.h"
+#include "cli/terminal_text.h"
 #include "cli/watch_log.h"
 #include "device/watch.h"
 
@@ -38,7 +39,7 @@ public:
         LogEvent("port lost: " + port_ + ": " + SystemErrorText(systemError) + "; opening it again" + every_);
     }
     void PortBack() override { LogEvent("port back: " + port_); }
-    void Connected(const std::string& identity) override { LogEvent("connected: " + PrintableIdentity(identity)); }
+    void Connected(const std::string& identity) override { LogEvent("connected: " + Printable(identity)); }
     void Gone() override { LogEvent("gone: the keyboard stopped answering"); }
     void NoCurrentFile() override { LogEvent("the keyboard did not say which file is current; nothing fetched"); }
     void EmptyFile(int fileNumber) override {

@@ -5,6 +5,7 @@
 #include "cli/draft_folder.h"
 #include "cli/exit_codes.h"
 #include "cli/platform.h"
+#include "cli/terminal_text.h"
 #include "cli/watch_log.h"
 #include "device/backup_folder.h"
 #include "device/text_forms.h"
@@ -45,7 +46,7 @@ bool Delivery::RunCommand(const Arrival& arrival, const std::string& text) {
     const EnvironmentAdditions environment = {
         {"GLIMMERLY_FILE", std::to_string(arrival.fileNumber)},
         {"GLIMMERLY_ARRIVAL", std::to_string(arrival.number)},
-        {"GLIMMERLY_IDENTITY", PrintableIdentity(arrival.identity)},
+        {"GLIMMERLY_IDENTITY", Printable(arrival.identity)},
     };
     std::string error;
     std::unique_ptr<ChildProcess> process = ChildProcess::StartShell(options_.command, environment, text, &error);

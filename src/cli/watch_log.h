@@ -4,7 +4,3 @@
 // One line on standard error per event of the watch, each with its UTC time,
 // so that a log kept for days says when the keyboard came and went.
 void LogEvent(const std::string& message);
-
-// The keyboard's identity as a log line or a command's environment can carry
-// it: bytes that are not printable ASCII become '?'.
-std::string PrintableIdentity(const std::string& identity);
