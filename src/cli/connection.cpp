@@ -6,25 +6,16 @@
 #include "cli/interrupt.h"
 #include "cli/platform.h"
 #include "device/device_files.h"
+#include "device/device_texts.h"
 #include "link/hello.h"
 
 namespace {
 
 constexpr const char* PortVariable = "GLIMMERLY_PORT";
 
-// The window's own words, so a user sees the same message in both.
-constexpr const char* TextNoKeyboard = "No keyboard detected.";
-constexpr const char* TextNoData = "No data in Quillatron file.";
-constexpr const char* TextFileFull = "Quillatron file is full.";
-constexpr const char* TextUnexpectedReply = "Unexpected reply from Quillatron 4100.";
-
 std::string DeviceMessage(const Outcome& outcome) {
-    switch (outcome.code) {
-    case ResultPortFailure: return SystemErrorText(outcome.portError);
-    case ResultNoData: return TextNoData;
-    case ResultFileFull: return TextFileFull;
-    default: return TextUnexpectedReply;
-    }
+    if (outcome.code == ResultPortFailure) return SystemErrorText(outcome.portError);
+    return DeviceReplyText(outcome.code);
 }
 
 // A port that failed the hello is not a keyboard out of reach: the system's

@@ -45,9 +45,7 @@ std::wstring Describe(HWND window, const Outcome& outcome) {
         const SystemMessage text(outcome.portError);
         return text.Text() != nullptr ? text.Text() : L"The connection to the Quillatron failed.";
     }
-    case ResultNoData: return Ansi(TextNoData);
-    case ResultFileFull: return Ansi(TextFileFull);
-    default: return Ansi(TextUnexpectedReply);
+    default: return Ansi(DeviceReplyText(outcome.code));
     }
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "device/device_texts.h"
 
 // The program's own words, shown in the window and in its message boxes.
 
@@ -22,9 +23,5 @@ inline constexpr const char* TextTransferCancelled = "Transfer cancelled.";
 inline constexpr const char* CaptionError = "Quillatron Error";
 inline constexpr const char* CaptionNotice = "Quillatron Notice";
 
-inline constexpr const char* TextNoKeyboard = "No keyboard detected.";
 inline constexpr const char* TextOutOfMemory = "Out of memory error.";
 inline constexpr const char* TextNothingToSend = "Nothing in clipboard to send.";
-inline constexpr const char* TextNoData = "No data in Quillatron file.";
-inline constexpr const char* TextFileFull = "Quillatron file is full.";
-inline constexpr const char* TextUnexpectedReply = "Unexpected reply from Quillatron 4100.";
