@@ -1,5 +1,7 @@
 #include "controller/keyboard_finder.h"
 
+#include <initializer_list>
+
 #include "controller/busy_section.h"
 #include "controller/port_choice.h"
 #include "controller/session.h"
@@ -9,25 +11,32 @@
 
 namespace {
 
-constexpr const char* CaptionFinder = "Find the keyboard";
-constexpr const char* TextNoPortsListed = "Windows lists no serial ports on this computer.";
-constexpr const char* TextOnlyBluetooth =
-    "Windows lists only Bluetooth serial ports on this computer, which the search leaves out. "
-    "To use one, choose it under Port.";
-constexpr const char* TextAskBefore =
-    "Glimmerly will send its hello to these ports, one after the other, and use the first one "
-    "where a Quillatron answers:\n\n%s\n\nOther devices on these ports receive the hello too, and opening "
-    "a port can reset a device attached to it.%s";
-constexpr const char* TextBluetoothLeftOut =
-    "\n\nBluetooth ports are left out: opening one makes Windows call the paired device. To use one, "
-    "choose it under Port.";
-constexpr const char* TextFoundOn = "Quillatron found on %s. Glimmerly uses that port from now on.";
-constexpr const char* TextNoAnswer = "No Quillatron answered on %s.";
-constexpr const char* TextNoneOpened = "None of these ports could be opened: %s.";
-constexpr const char* NameSeparator = ", ";
+// Wide throughout: the ports are named as Device Manager shows them, in any
+// language ("USB Serial Port (COM5)"), so that a user can tell which device
+// each is before agreeing to the hello.
+constexpr const wchar_t* CaptionFinder = L"Find the keyboard";
+constexpr const wchar_t* TextNoPortsListed = L"Windows lists no serial ports on this computer.";
+constexpr const wchar_t* TextOnlyBluetooth =
+    L"Windows lists only Bluetooth serial ports on this computer, which the search leaves out. "
+    L"To use one, choose it under Port.";
+constexpr const wchar_t* TextAskBefore =
+    L"Glimmerly will send its hello to these ports, one after the other, and use the first one "
+    L"where a Quillatron answers:\n\n";
+constexpr const wchar_t* TextAskAfter =
+    L"\n\nOther devices on these ports receive the hello too, and opening a port can reset a device "
+    L"attached to it.";
+constexpr const wchar_t* TextBluetoothLeftOut =
+    L"\n\nBluetooth ports are left out: opening one makes Windows call the paired device. To use one, "
+    L"choose it under Port.";
+constexpr const wchar_t* TextFoundOn = L"Quillatron found on ";
+constexpr const wchar_t* TextFoundOnAfter = L". Glimmerly uses that port from now on.";
+constexpr const wchar_t* TextNoAnswer = L"No Quillatron answered on ";
+constexpr const wchar_t* TextNoneOpened = L"None of these ports could be opened: ";
+constexpr const wchar_t* TextFullStop = L".";
+constexpr const wchar_t* NameSeparator = L", ";
 
-// Room for every listed name with its separator, and for the sentence around them.
-constexpr uint32_t ListTextSize = MostListedPorts * (PortNameSize + 2);
+// Room for every listed name with its separator, and for the sentences around them.
+constexpr uint32_t ListTextSize = MostListedPorts * (ShownNameSize + 2);
 constexpr uint32_t MessageSize = ListTextSize + 512;
 
 struct Search {
@@ -52,27 +61,39 @@ void LeaveOutBluetooth(Search& search) {
     list.count = kept;
 }
 
-// "COM1, COM3, COM7" into `text` (always terminated, cut short when it does not fit).
-void JoinPortNames(const SerialPortList& list, char* text, uint32_t size) {
-    text[0] = '\0';
+// Puts `parts` one after the other into `text` of `size` characters, cut
+// short rather than overflowing (wsprintf stops at 1024 characters).
+void Compose(wchar_t* text, uint32_t size, std::initializer_list<const wchar_t*> parts) {
+    text[0] = L'\0';
+    uint32_t used = 0;
+    for (const wchar_t* part : parts) {
+        if (used + 1 >= size) return;
+        lstrcpynW(text + used, part, static_cast<int>(size - used));
+        used += static_cast<uint32_t>(lstrlenW(text + used));
+    }
+}
+
+// "USB Serial Port (COM5), COM1" into `text`, each name whole or not at all.
+void JoinPortNames(const SerialPortList& list, wchar_t* text, uint32_t size) {
+    text[0] = L'\0';
     uint32_t used = 0;
     for (uint32_t i = 0; i < list.count; ++i) {
-        const char* parts[] = {i == 0 ? "" : NameSeparator, list.ports[i].name};
-        for (const char* part : parts) {
-            const uint32_t length = static_cast<uint32_t>(lstrlenA(part));
-            if (used + length + 1 > size) return;
-            lstrcpynA(text + used, part, static_cast<int>(size - used));
-            used += length;
-        }
+        const wchar_t* separator = i == 0 ? L"" : NameSeparator;
+        const wchar_t* name = list.ports[i].shown;
+        const uint32_t length = static_cast<uint32_t>(lstrlenW(separator) + lstrlenW(name));
+        if (used + length + 1 > size) return;
+        Compose(text + used, size - used, {separator, name});
+        used += length;
     }
 }
 
 bool UserAgrees(HWND window, const Search& search) {
-    char names[ListTextSize];
-    JoinPortNames(search.listed, names, sizeof names);
-    char message[MessageSize];
-    wsprintfA(message, TextAskBefore, names, search.bluetoothLeftOut > 0 ? TextBluetoothLeftOut : "");
-    return MessageBoxA(window, message, CaptionFinder, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+    wchar_t names[ListTextSize];
+    wchar_t message[MessageSize];
+    JoinPortNames(search.listed, names, ListTextSize);
+    Compose(message, MessageSize,
+            {TextAskBefore, names, TextAskAfter, search.bluetoothLeftOut > 0 ? TextBluetoothLeftOut : L""});
+    return MessageBoxW(window, message, CaptionFinder, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
 }
 
 // One hello on each port that opens; each is closed again at once, whatever
@@ -89,21 +110,17 @@ void TryEachPort(Search& search) {
 }
 
 void Report(HWND window, const Search& search) {
-    char names[ListTextSize];
-    char message[MessageSize];
+    wchar_t names[ListTextSize];
+    wchar_t message[MessageSize];
     if (search.found >= 0) {
-        wsprintfA(message, TextFoundOn, search.listed.ports[search.found].name);
-        MessageBoxA(window, message, CaptionFinder, MB_OK | MB_ICONINFORMATION);
+        Compose(message, MessageSize, {TextFoundOn, search.listed.ports[search.found].shown, TextFoundOnAfter});
+        MessageBoxW(window, message, CaptionFinder, MB_OK | MB_ICONINFORMATION);
         return;
     }
-    if (search.tried.count > 0) {
-        JoinPortNames(search.tried, names, sizeof names);
-        wsprintfA(message, TextNoAnswer, names);
-    } else {
-        JoinPortNames(search.listed, names, sizeof names);
-        wsprintfA(message, TextNoneOpened, names);
-    }
-    MessageBoxA(window, message, CaptionFinder, MB_OK | MB_ICONEXCLAMATION);
+    const bool anyOpened = search.tried.count > 0;
+    JoinPortNames(anyOpened ? search.tried : search.listed, names, ListTextSize);
+    Compose(message, MessageSize, {anyOpened ? TextNoAnswer : TextNoneOpened, names, TextFullStop});
+    MessageBoxW(window, message, CaptionFinder, MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace
@@ -114,7 +131,7 @@ void FindKeyboardCommand(HWND window) {
     ListSerialPorts(search.listed);
     LeaveOutBluetooth(search);
     if (search.listed.count == 0) {
-        MessageBoxA(window, search.bluetoothLeftOut > 0 ? TextOnlyBluetooth : TextNoPortsListed, CaptionFinder,
+        MessageBoxW(window, search.bluetoothLeftOut > 0 ? TextOnlyBluetooth : TextNoPortsListed, CaptionFinder,
                     MB_OK | MB_ICONEXCLAMATION);
         return;
     }
