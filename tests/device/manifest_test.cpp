@@ -54,6 +54,15 @@ TEST(Manifest, WhatIsWrittenIsReadBack) {
     EXPECT_TRUE(Parse(ManifestJson(written), &read).Ok());
 }
 
+// Backup folders and the watch's drafts are named by the manifest's time:
+// the same digits in the same order, and nothing a file system refuses.
+TEST(Manifest, TimeAsNameKeepsTheDigitsAndSuitsEveryFileSystem) {
+    EXPECT_EQ(TimeAsName("2026-12-09T08:45:00Z"), "20261209-084500Z");
+    const std::string now = UtcTimeForName();
+    EXPECT_EQ(now.size(), 16u) << now;
+    EXPECT_EQ(now.find_first_of(":\\/*?\"<>| "), std::string::npos) << now;
+}
+
 TEST(Manifest, DamageIsRefused) {
     const std::vector<std::pair<const char*, std::string>> damaged = {
         {"not JSON", "{\"format\": 1,"},
